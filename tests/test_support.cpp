@@ -1,0 +1,95 @@
+#include "test_support.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "common/debuglog.h"
+#include "common/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace oesqx::test {
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/oqxt.XXXXXX";
+  if (::mkdtemp(tmpl) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+PathRoot::PathRoot() {
+  fs::create_directories(path() + "/tmp");
+  dbg::ResetForTest();
+  paths::SetRootForTest(path());
+}
+
+PathRoot::~PathRoot() {
+  dbg::ResetForTest();
+  paths::SetRootForTest("");
+}
+
+std::string PathRoot::MakeDir(const std::string& fixed) const {
+  const std::string dir = path() + fixed;
+  fs::create_directories(dir);
+  return dir;
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& data) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+void WriteFile(const std::string& path, const std::string& text) { WriteFile(path, ToBytes(text)); }
+
+std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(path, ec)) names.push_back(e.path().filename());
+  return names;
+}
+
+std::string Hex(const uint8_t* data, size_t len) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = 0; i < len; ++i) {
+    out += digits[data[i] >> 4];
+    out += digits[data[i] & 15];
+  }
+  return out;
+}
+
+Bytes Unhex(const std::string& hex) {
+  Bytes out;
+  int nibble = -1;
+  for (char c : hex) {
+    int v;
+    if (c >= '0' && c <= '9') v = c - '0';
+    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    else continue;
+    if (nibble < 0) {
+      nibble = v;
+    } else {
+      out.push_back(static_cast<uint8_t>(nibble << 4 | v));
+      nibble = -1;
+    }
+  }
+  return out;
+}
+
+}  // namespace oesqx::test
