@@ -83,7 +83,7 @@ extern "C" OESQX_API void ReadOESServAdd(void) {
     FILE* f = std::fopen(paths::Resolve(fixed).c_str(), "rb");
     if (f == nullptr) continue;
     std::string text;
-    if (ReadAll(f, &text)) config::ApplyText(text.c_str());
+    if (config::ReadAll(f, &text)) config::ApplyText(text.c_str());
     std::fclose(f);
     break;
   }

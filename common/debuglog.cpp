@@ -71,6 +71,8 @@ extern "C" void createdbgfile() {
     dbgfile_time = 0;
     g_pDbgFile = nullptr;
     g_cDbgFile[0] = '\0';
+  } else if (g_pDbgFile == nullptr && dbgfile_time != 0 && dbgfile_time + kFileLifetime < now) {
+    dbgfile_time = 0;  // no folder was writable: try again once 12 hours have passed
   }
 
   if (dbgfile_time != 0) return;

@@ -89,7 +89,7 @@ OES_API int OES_GetSignDateTime(unsigned char* puchSignDateTime, int* piSignDate
   const std::time_t now = std::time(nullptr);
   struct tm utc = {};
   gmtime_r(&now, &utc);
-  char text[kDateTimeLen + 8];
+  char text[64];
   std::snprintf(text, sizeof(text), "%04d%02d%02d%02d%02d%02dZ", utc.tm_year + 1900,
                 utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
   std::memcpy(puchSignDateTime, text, kDateTimeLen);

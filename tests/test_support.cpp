@@ -1,11 +1,14 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 #include "common/debuglog.h"
@@ -26,6 +29,36 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
+namespace {
+
+// Every test process gets a private root for the fixed paths, so no test
+// writes a log file to the real /tmp or reads this machine's configuration.
+// Child processes (the command-line tool) inherit it through the environment.
+class DefaultRootEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    dir_ = std::make_unique<TempDir>();
+    fs::create_directories(dir_->path() + "/tmp");
+    ::setenv("OESQX_PATH_ROOT", dir_->path().c_str(), 1);
+    paths::SetRootForTest(dir_->path());
+  }
+  void TearDown() override {
+    dbg::ResetForTest();
+    paths::SetRootForTest("");
+    dir_.reset();
+  }
+  static std::string Root() { return dir_ ? dir_->path() : std::string(); }
+
+ private:
+  static std::unique_ptr<TempDir> dir_;
+};
+
+std::unique_ptr<TempDir> DefaultRootEnvironment::dir_;
+::testing::Environment* const kDefaultRoot =
+    ::testing::AddGlobalTestEnvironment(new DefaultRootEnvironment);
+
+}  // namespace
+
 PathRoot::PathRoot() {
   fs::create_directories(path() + "/tmp");
   dbg::ResetForTest();
@@ -34,7 +67,7 @@ PathRoot::PathRoot() {
 
 PathRoot::~PathRoot() {
   dbg::ResetForTest();
-  paths::SetRootForTest("");
+  paths::SetRootForTest(DefaultRootEnvironment::Root());
 }
 
 std::string PathRoot::MakeDir(const std::string& fixed) const {
