@@ -22,6 +22,14 @@ inline constexpr const char* const kConfigFiles[] = {
     "/tmp/plugin.ini",
 };
 
+// The dialog library, tried in this order (absolute paths only, so neither
+// the current folder nor the loader's search path is ever consulted).
+inline constexpr const char* const kDialogLibraries[] = {
+    "/usr/lib/libqxdlgcb.so",
+    "/usr/lib64/libqxdlgcb.so",
+    "/opt/quorix/libqxdlgcb.so",
+};
+
 // Returns the fixed path `fixed` as it is to be opened now: unchanged, or
 // below the test root when one is set.
 std::string Resolve(const char* fixed);
