@@ -11,6 +11,15 @@ namespace oesqx::builtin_keys {
 
 // Each subsystem adds its keys here, with a comment on what they protect.
 
+// Seal files. The V6 container key and the V4/V5 seal key are each
+// multiplied byte by byte (modulo 256) by the key factor stored in the
+// file head (1..127 on writing; V4/V5 files with 128..255 use the same
+// rule).
+extern const uint8_t kSealContainerKey[16];
+extern const uint8_t kSealV4Key[16];
+// out[i] = base[i] * factor (mod 256).
+void FactorKey(const uint8_t base[16], uint8_t factor, uint8_t out[16]);
+
 }  // namespace oesqx::builtin_keys
 
 #endif
