@@ -30,6 +30,10 @@ inline constexpr const char* const kDialogLibraries[] = {
     "/opt/quorix/libqxdlgcb.so",
 };
 
+// The translation the dialog library installs on request (read by Qt only,
+// never through Resolve).
+inline constexpr const char kDialogTranslation[] = "/opt/quorix/qx_zh_CN.qm";
+
 // Returns the fixed path `fixed` as it is to be opened now: unchanged, or
 // below the test root when one is set.
 std::string Resolve(const char* fixed);
