@@ -20,6 +20,12 @@ extern const uint8_t kSealV4Key[16];
 // out[i] = base[i] * factor (mod 256).
 void FactorKey(const uint8_t base[16], uint8_t factor, uint8_t out[16]);
 
+// Compressed text. The 16-byte key of one text comes from its seed byte:
+// byte i (0..14) is (seed * mul[i] + add[i]), halved in all positions but
+// 2, 7 and 11, cut to 8 bits, with a fixed non-zero byte where that is
+// zero; byte 15 is a constant. Writer and readers share this rule.
+void TextKeyFromSeed(uint8_t seed, uint8_t key[16]);
+
 }  // namespace oesqx::builtin_keys
 
 #endif
