@@ -172,11 +172,11 @@ bool CBase64Coder::SetEncodeBuffer(const unsigned char* text, unsigned len) {
 
 void CBase64Coder::Encode(const unsigned char* data, unsigned len) {
   if (data == nullptr) len = 0;
-  if (!SetDecodeBuffer(data, len)) {
-    AllocEncode(0);
-    return;
-  }
-  if (2ull * len > 0xFFFFFFFFull || !AllocEncode(2 * len)) {
+  // The text needs room for 2 * len characters in a 32-bit sized buffer;
+  // larger inputs give an empty result without being read.
+  if (2ull * len > 0xFFFFFFFFull - kGrowStep || !SetDecodeBuffer(data, len) ||
+      !AllocEncode(2 * len)) {
+    AllocDecode(0);
     AllocEncode(0);
     return;
   }
