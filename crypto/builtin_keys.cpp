@@ -30,4 +30,9 @@ void TextKeyFromSeed(uint8_t seed, uint8_t key[16]) {
   key[15] = kLast;
 }
 
+// Web seal control data, and the stand-in for empty form data.
+const uint8_t kWebSealKey[16] = {0x07, 0x51, 0xAA, 0x66, 0x66, 0x15, 0xCC, 0xE3,
+                                 0x7B, 0x98, 0x85, 0x67, 0x1E, 0x6E, 0x44, 0x4E};
+const char kWebSealEmptyFormMarker[19] = "oesqx:no-form-data";
+
 }  // namespace oesqx::builtin_keys

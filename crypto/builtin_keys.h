@@ -26,6 +26,13 @@ void FactorKey(const uint8_t base[16], uint8_t factor, uint8_t out[16]);
 // zero; byte 15 is a constant. Writer and readers share this rule.
 void TextKeyFromSeed(uint8_t seed, uint8_t key[16]);
 
+// Web seal data. The binary control data of a web seal is enciphered with
+// this key multiplied by the key factor in its head (FactorKey). When the
+// form data handed for a digest check decodes to nothing, the digest of the
+// 18-byte marker text (no terminator) stands in for it.
+extern const uint8_t kWebSealKey[16];
+extern const char kWebSealEmptyFormMarker[19];
+
 }  // namespace oesqx::builtin_keys
 
 #endif
