@@ -13,7 +13,9 @@
 #include "seal/clist.h"
 #include "seal/seal_types.h"
 
+namespace oesqx {
 class QxImage;
+}
 // One loaded standard seal; defined with the standard seal code.
 struct SES_SEAL_S;
 
@@ -72,8 +74,8 @@ class CSealOperator {
   SEAL_DATA_V6* CreateNewSeal(unsigned short kind, const char* text1, const char* text2,
                               const char* text3, const char* text4, unsigned int value,
                               unsigned short displayWidth, unsigned short displayHeight,
-                              unsigned char bits, QxImage* picture, bool unused1, bool unused2,
-                              unsigned int validUntil, char byte1, char byte2);
+                              unsigned char bits, oesqx::QxImage* picture, bool unused1,
+                              bool unused2, unsigned int validUntil, char byte1, char byte2);
 
   // The record's picture as 24-bit bottom-up rows (height x stride of
   // 24 x width) in a new malloc buffer, or null for a missing record, an
