@@ -80,6 +80,9 @@ bool GtkPinDialog(char* buffer, size_t size) {
   GtkWidget* entry = gtk_entry_new();
   gtk_entry_set_max_length(GTK_ENTRY(entry), kPinMaxChars);
   gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+  // Enter in the field confirms, as OK does.
+  gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), entry);
   gtk_widget_show(entry);
 
