@@ -34,6 +34,11 @@ inline constexpr const char* const kDialogLibraries[] = {
 // never through Resolve).
 inline constexpr const char kDialogTranslation[] = "/opt/quorix/qx_zh_CN.qm";
 
+// Local stores of root certificates (DER files ending in ".cer") and CRLs
+// (DER files ending in ".crl"); no trailing slash.
+inline constexpr const char kRootCertDir[] = "/var/quorix/seal/rootcer";
+inline constexpr const char kCrlDir[] = "/var/quorix/seal/crls";
+
 // Returns the fixed path `fixed` as it is to be opened now: unchanged, or
 // below the test root when one is set.
 std::string Resolve(const char* fixed);
