@@ -16,32 +16,16 @@
 namespace oesqx::gb2312 {
 
 int ToUnicode(uint16_t gb) {
-  size_t lo = 0;
-  size_t hi = kRows;
-  while (lo < hi) {
-    const size_t mid = lo + (hi - lo) / 2;
-    if (kTable[mid].gb < gb) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  return lo < static_cast<size_t>(kRows) && kTable[lo].gb == gb ? kTable[lo].unicode : -1;
+  const unsigned lead = gb >> 8;
+  const unsigned trail = gb & 0xFF;
+  if (lead < 0xA1 || lead > 0xFE || trail < 0xA1 || trail > 0xFE) return -1;
+  const uint16_t u = kToUnicode[(lead - 0xA1) * 94 + (trail - 0xA1)];
+  return u != 0 ? u : -1;
 }
 
 int FromUnicode(uint16_t unicode) {
-  size_t lo = 0;
-  size_t hi = static_cast<size_t>(kByUnicodeRows);
-  while (lo < hi) {
-    const size_t mid = lo + (hi - lo) / 2;
-    if (kByUnicode[mid].unicode < unicode) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  return lo < static_cast<size_t>(kByUnicodeRows) && kByUnicode[lo].unicode == unicode ? kByUnicode[lo].gb
-                                                                                      : -1;
+  const uint16_t gb = kPages[kPageOf[unicode >> 8]][unicode & 0xFF];
+  return gb != 0 ? gb : -1;
 }
 
 }  // namespace oesqx::gb2312

@@ -19,11 +19,13 @@ inline constexpr int kRows = 7445;
 // All rows in ascending GB2312 code, A1A1 first, F7FE last.
 extern const Row kTable[kRows];
 
-// Reverse index: one row per Unicode value that occurs in kTable, in
-// ascending Unicode order, carrying the lowest GB2312 code that maps to it,
-// so a look-up here finds what a scan of kTable from the front finds.
-extern const Row kByUnicode[];
-extern const int kByUnicodeRows;
+// Direct indexes derived from kTable; zero marks an absent entry.
+// kToUnicode[(lead - 0xA1) * 94 + (trail - 0xA1)] is the Unicode value.
+extern const uint16_t kToUnicode[94 * 94];
+// kPages[kPageOf[u >> 8]][u & 0xFF] is the lowest GB2312 code that maps to
+// u, the row a scan of kTable from the front finds first (page 0 is empty).
+extern const uint8_t kPageOf[256];
+extern const uint16_t kPages[][256];
 
 // The Unicode value of GB2312 code `gb`, or -1 when the table lacks it.
 int ToUnicode(uint16_t gb);

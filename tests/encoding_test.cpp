@@ -38,12 +38,13 @@ const unsigned short* U16(const std::u16string& s) { return reinterpret_cast<con
 
 // ---------------------------------------------------------------- table
 
-TEST(Gb2312Table, RowsAscendFromA1A1ToF7FE) {
+TEST(Gb2312Table, RowsAscendFromA1A1ToF7FEAndIndexMatches) {
   using oesqx::gb2312::kRows;
   using oesqx::gb2312::kTable;
   EXPECT_EQ(kTable[0].gb, 0xA1A1);
   EXPECT_EQ(kTable[kRows - 1].gb, 0xF7FE);
   for (int i = 1; i < kRows; ++i) ASSERT_LT(kTable[i - 1].gb, kTable[i].gb) << i;
+  for (int i = 0; i < kRows; ++i) ASSERT_EQ(oesqx::gb2312::ToUnicode(kTable[i].gb), kTable[i].unicode) << i;
 }
 
 // Every code of the 94x94 GB2312 space against glibc's converter. Where the
