@@ -1,7 +1,12 @@
 #include "seal/container.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <mutex>
+
+#include <unistd.h>
 
 #include "common/byte_reader.h"
 
@@ -82,6 +87,14 @@ bool InsertBeforeEnd(SEAL_ENCDATA_HEADER_V6** c, const void* item, size_t len) {
   std::free(*c);
   *c = head;
   return true;
+}
+
+void SeedRandomOnce() {
+  static std::once_flag seeded;
+  std::call_once(seeded, [] {
+    std::srand(static_cast<unsigned>(std::time(nullptr)) ^
+               static_cast<unsigned>(::getpid()) << 16);
+  });
 }
 
 bool HasItemId(const SEAL_ENCDATA_HEADER_V6* c, uint32_t id) {

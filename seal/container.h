@@ -75,6 +75,11 @@ ContainerPtr NewEmptyContainer();
 // unchanged) when *c has no end item or would exceed 2^31 bytes.
 bool InsertBeforeEnd(SEAL_ENCDATA_HEADER_V6** c, const void* item, size_t len);
 
+// Seeds rand() once per process (time and process id), so that key
+// factors and identifiers differ between saves and processes within one
+// second.
+void SeedRandomOnce();
+
 // True when some item of the container has identifier `id`.
 bool HasItemId(const SEAL_ENCDATA_HEADER_V6* c, uint32_t id);
 

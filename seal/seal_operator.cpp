@@ -27,6 +27,7 @@ void CSealOperator::ReplaceContainer(SEAL_ENCDATA_HEADER_V6* container) {
 
 unsigned int CSealOperator::GenerateNewID() {
   if (m_pSealData == nullptr) return 0;
+  oesqx::seal::SeedRandomOnce();
   for (;;) {
     const unsigned int candidate =
         (static_cast<unsigned int>(std::rand()) & 0xFFFFu) << 16 |

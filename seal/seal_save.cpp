@@ -5,9 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
-
-#include <unistd.h>
 
 #include "common/compress.h"
 #include "crypto/builtin_keys.h"
@@ -20,13 +17,8 @@
 namespace {
 
 // The key factor of a file saved without password: 1..127 from rand().
-// The generator is seeded once per process (time and process id), so that
-// two saves within one second still draw different factors.
 unsigned char DrawKeyFactor() {
-  static std::once_flag seeded;
-  std::call_once(seeded, [] {
-    std::srand(static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(::getpid()) << 16);
-  });
+  oesqx::seal::SeedRandomOnce();
   return static_cast<unsigned char>(std::rand() % 127 + 1);
 }
 
