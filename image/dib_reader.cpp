@@ -91,25 +91,28 @@ bool ReadUncompressed(const DibInfo& info, ByteReader bits, QxImage* pic, std::s
 }
 
 // RLE8 (bits 8) and RLE4 (bits 4): runs, end of line, end of picture,
-// deltas and absolute runs padded to 16 bits. Anything that would write
-// outside the picture, and data that ends before the picture does, is
+// deltas and absolute runs padded to 16 bits. Runs may cover the padding
+// at the end of a row (some writers encode it; those pixels are dropped);
+// anything past that, and data that ends before the picture does, is
 // refused.
 bool ReadRle(const DibInfo& info, ByteReader bits, QxImage* pic, std::string* error) {
   const uint32_t bpp = info.bit_count;
+  const uint32_t row_span = pic->GetEffWidth() * 8 / bpp;  // pixels a padded row holds
   uint32_t x = 0, y = 0;
+  auto put = [&](uint32_t v) {
+    if (x < info.width) SetIndex(pic->GetBits(y), x, bpp, v);
+    ++x;
+  };
   while (true) {
     uint8_t count, value;
     if (!bits.ReadU8(&count) || !bits.ReadU8(&value)) {
-      if (y >= info.height) return true;  // every row done, no end marker
+      // Every row done (or the last one filled) without an end marker.
+      if (y >= info.height || (y + 1 == info.height && x >= info.width)) return true;
       return Refuse(error, "RLE data ends inside the picture");
     }
     if (count > 0) {  // encoded run
-      if (y >= info.height || count > info.width - x) return Refuse(error, "RLE run past the picture");
-      uint8_t* row = pic->GetBits(y);
-      for (uint32_t i = 0; i < count; ++i, ++x) {
-        const uint32_t v = bpp == 8 ? value : ((i & 1) ? value & 0x0F : value >> 4);
-        SetIndex(row, x, bpp, v);
-      }
+      if (y >= info.height || count > row_span - x) return Refuse(error, "RLE run past the picture");
+      for (uint32_t i = 0; i < count; ++i) put(bpp == 8 ? value : ((i & 1) ? value & 0x0F : value >> 4));
       continue;
     }
     if (value == 0) {  // end of line
@@ -120,8 +123,7 @@ bool ReadRle(const DibInfo& info, ByteReader bits, QxImage* pic, std::string* er
     } else if (value == 2) {  // delta
       uint8_t dx, dy;
       if (!bits.ReadU8(&dx) || !bits.ReadU8(&dy)) return Refuse(error, "RLE data ends inside the picture");
-      if (dx > info.width - x || dy > info.height - y)
-        return Refuse(error, "RLE delta past the picture");
+      if (dx > info.width - x || dy > info.height - y) return Refuse(error, "RLE delta past the picture");
       x += dx;
       y += dy;
       if (y >= info.height && x != 0) return Refuse(error, "RLE delta past the picture");
@@ -131,12 +133,8 @@ bool ReadRle(const DibInfo& info, ByteReader bits, QxImage* pic, std::string* er
       const uint8_t* data;
       if (!bits.ReadBytes(bytes, &data)) return Refuse(error, "RLE data ends inside the picture");
       if ((bytes & 1) != 0 && !bits.Skip(1)) return Refuse(error, "RLE data ends inside the picture");
-      if (y >= info.height || n > info.width - x) return Refuse(error, "RLE run past the picture");
-      uint8_t* row = pic->GetBits(y);
-      for (uint32_t i = 0; i < n; ++i, ++x) {
-        const uint32_t v = bpp == 8 ? data[i] : ((i & 1) ? data[i / 2] & 0x0F : data[i / 2] >> 4);
-        SetIndex(row, x, bpp, v);
-      }
+      if (y >= info.height || n > row_span - x) return Refuse(error, "RLE run past the picture");
+      for (uint32_t i = 0; i < n; ++i) put(bpp == 8 ? data[i] : ((i & 1) ? data[i / 2] & 0x0F : data[i / 2] >> 4));
     }
   }
 }
