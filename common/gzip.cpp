@@ -92,7 +92,9 @@ ReadEnd InflateMember(z_stream* z, ByteReader* r, size_t room, MallocBuffer* out
     z->next_out = out->data() + before;
     z->avail_out = static_cast<uInt>(std::min<size_t>(space, UINT_MAX));
     const uInt in_before = z->avail_in;
-    const int ret = inflate(z, Z_NO_FLUSH);
+    // Z_FINISH lets zlib skip its sliding window when the stream ends in
+    // this call; otherwise it behaves as Z_NO_FLUSH (Z_BUF_ERROR = go on).
+    const int ret = inflate(z, Z_FINISH);
     const size_t made = static_cast<size_t>(z->next_out - (out->data() + before));
     *crc = crc32(*crc, out->data() + before, static_cast<uInt>(made));
     *produced += made;
