@@ -223,7 +223,9 @@ TEST_F(DialogService, LibraryIsNeverTakenFromTheLoaderPath) {
     FILE* p = ::popen(cmd.c_str(), "r");
     char buf[512];
     while (p != nullptr && std::fgets(buf, sizeof(buf), p) != nullptr) text += buf;
-    if (p != nullptr) EXPECT_EQ(0, ::pclose(p));
+    if (p != nullptr) {
+      EXPECT_EQ(0, ::pclose(p));
+    }
     return text;
   }();
   EXPECT_NE(std::string::npos, out.find("[  PASSED  ] 1 test")) << out;
