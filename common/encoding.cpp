@@ -87,6 +87,8 @@ inline size_t UnitToMb(uint16_t u, unsigned char* dst) {
   return 2;
 }
 
+inline int ClampToInt(size_t n) { return n > INT_MAX ? INT_MAX : static_cast<int>(n); }
+
 // 2 * len + 1 (or len + 1), saturated at INT_MAX instead of overflowing.
 inline int SizeNeeded(long long len, int per_char) {
   const long long need = len * per_char + 1;
@@ -164,7 +166,7 @@ int G_utf8toucs2(const char* in, wchar_t* out, int size) {
 }
 
 int G_ConvertUnicodeToMBCode(const wchar_t* in, int len, char* out, int size) {
-  if (len <= 0) len = in != nullptr ? static_cast<int>(wcslen(in) > INT_MAX ? INT_MAX : wcslen(in)) : 0;
+  if (len <= 0) len = in != nullptr ? ClampToInt(wcslen(in)) : 0;
   if (out == nullptr) return SizeNeeded(len, 2);
   if (size < 1) return 0;
   // Below two bytes there is no room for any character and its terminator.
@@ -188,7 +190,7 @@ int G_ConvertUnicodeToMBCode(const wchar_t* in, int len, char* out, int size) {
 }
 
 int G_ConvertMBCodeToUnicode(const char* in, int len, wchar_t* out, int size) {
-  if (len < 0) len = in != nullptr ? static_cast<int>(strlen(in) > INT_MAX ? INT_MAX : strlen(in)) : 0;
+  if (len < 0) len = in != nullptr ? ClampToInt(strlen(in)) : 0;
   if (out == nullptr) return SizeNeeded(len, 1);
   if (size < 1) return 0;
   if (in == nullptr) {
