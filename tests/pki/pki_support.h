@@ -9,7 +9,11 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+#include <stdlib.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -88,17 +92,29 @@ inline Bytes RawToDer(const Bytes& raw64) {
   return der;
 }
 
-// The folder of the test PKI, built once per test process by make_pki.sh.
+// The folder of the test PKI. make_pki.sh builds it once per build folder
+// and script version (tests run as separate processes, and RSA key
+// generation is slow): into a private folder first, then renamed into place,
+// so concurrent test processes see either nothing or the whole PKI.
 // OESQX_PKI_DIR, when set, names a folder built before.
 inline const std::string& PkiDir() {
   static const std::string dir = [] {
     if (const char* env = std::getenv("OESQX_PKI_DIR"); env != nullptr) return std::string(env);
-    static TempDir holder;
-    const std::string script = std::string(OESQX_TEST_DATA) + "/../pki/make_pki.sh";
-    const std::string cmd = "bash '" + script + "' '" + holder.path() + "' >'" + holder.path() +
-                            "/make.log' 2>&1";
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("make_pki.sh failed: " + cmd);
-    return holder.path();
+    namespace fs = std::filesystem;
+    const fs::path script = fs::path(__FILE__).parent_path() / "make_pki.sh";
+    const Bytes text = ReadFile(script.string());
+    const size_t version = std::hash<std::string>{}(std::string(text.begin(), text.end()));
+    const fs::path build = fs::path(OESQX_EXPORT_LIST).parent_path();
+    const fs::path final_dir = build / ("test-pki-" + std::to_string(version));
+    if (fs::exists(final_dir)) return final_dir.string();
+    std::string tmpl = final_dir.string() + ".tmp.XXXXXX";
+    if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp " + tmpl);
+    const std::string cmd = "bash '" + script.string() + "' '" + tmpl + "' >'" + tmpl + "/make.log' 2>&1";
+    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("make_pki.sh failed: see " + tmpl);
+    std::error_code ec;
+    fs::rename(tmpl, final_dir, ec);
+    if (ec) fs::remove_all(tmpl, ec);  // another process was first
+    return final_dir.string();
   }();
   return dir;
 }
