@@ -13,6 +13,7 @@ const std::vector<Command>& Commands() {
       {"base64", "base64 encode|decode IN OUT   Base64 of a file, or back", RunBase64},
       {"ctext", "ctext encode|decode IN OUT    compressed text of a file, or back", RunCtext},
       {"demo", "demo                          the built-in walk-through (no key, no server)", RunDemo},
+      {"dialog", "dialog demo                   shows each dialog once (GTK, and Qt when installed)", RunDialog},
       {"seal", "seal make|show|render|sample  seal files: make from a picture, list, render as GIF", RunSeal},
   };
   return commands;

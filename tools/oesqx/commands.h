@@ -26,6 +26,7 @@ int RunDigest(int argc, char** argv);
 int RunBase64(int argc, char** argv);
 int RunCtext(int argc, char** argv);
 int RunDemo(int argc, char** argv);
+int RunDialog(int argc, char** argv);
 int RunSeal(int argc, char** argv);
 
 }  // namespace oesqx::cli
