@@ -28,6 +28,7 @@ int RunCtext(int argc, char** argv);
 int RunDemo(int argc, char** argv);
 int RunDialog(int argc, char** argv);
 int RunSeal(int argc, char** argv);
+int RunWebSeal(int argc, char** argv);
 
 }  // namespace oesqx::cli
 
