@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -170,8 +171,20 @@ bool CBase64Coder::SetEncodeBuffer(const unsigned char* text, unsigned len) {
   return true;
 }
 
+// True when [p, p + len) lies in the buffer `buf` of `cap` bytes: such input
+// must be copied before that buffer is cleared or replaced.
+static bool Inside(const unsigned char* p, unsigned len, const unsigned char* buf, unsigned cap) {
+  const auto a = reinterpret_cast<uintptr_t>(p), b = reinterpret_cast<uintptr_t>(buf);
+  return buf != nullptr && len != 0 && a >= b && a - b < cap;
+}
+
 void CBase64Coder::Encode(const unsigned char* data, unsigned len) {
   if (data == nullptr) len = 0;
+  if (Inside(data, len, m_pDBuffer, m_nDBufLen)) {
+    const std::vector<unsigned char> own(data, data + len);
+    Encode(own.data(), len);
+    return;
+  }
   // The text needs room for 2 * len characters in a 32-bit sized buffer;
   // larger inputs give an empty result without being read.
   if (2ull * len > 0xFFFFFFFFull - kGrowStep || !SetDecodeBuffer(data, len) ||
@@ -223,6 +236,11 @@ void CBase64Coder::Encode(const char* str) {
 void CBase64Coder::Decode(const unsigned char* text, unsigned len) {
   std::call_once(g_once, &CBase64Coder::_Init);
   if (text == nullptr) len = 0;
+  if (Inside(text, len, m_pEBuffer, m_nEBufLen)) {
+    const std::vector<unsigned char> own(text, text + len);
+    Decode(own.data(), len);
+    return;
+  }
   if (!SetEncodeBuffer(text, len)) {
     AllocDecode(0);
     return;

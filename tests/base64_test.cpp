@@ -165,6 +165,21 @@ TEST(Base64Reuse, ShorterResultLeavesZerosBehind) {
   for (unsigned i = 4; i < long_text; ++i) ASSERT_EQ(c.EncodedMessage()[i], 0) << i;
 }
 
+// Input taken from the instance's own buffers (re-encoding what was just
+// decoded) must be read before those buffers are cleared or replaced.
+TEST(Base64Reuse, InputFromOwnBuffers) {
+  CBase64Coder c;
+  for (size_t n : {3u, 5000u}) {
+    const Bytes data = RandomBytes(n, 3);
+    c.Encode(data.data(), static_cast<unsigned>(n));
+    const std::string text = EncodedText(c);
+    c.Decode(c.EncodedMessage(), c.EncodedMessageSize());
+    ASSERT_EQ(DecodedBytes(c), data) << n;
+    c.Encode(c.DecodedMessage(), c.DecodedMessageSize());
+    EXPECT_EQ(EncodedText(c), text) << n;
+  }
+}
+
 TEST(DataArg, InlineAndFiles) {
   test::TempDir dir;
   const Bytes bin = {0, 1, 0xFF, 0, 'x'};
