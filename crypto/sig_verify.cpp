@@ -11,6 +11,7 @@
 
 #include "common/base64.h"
 #include "common/debuglog.h"
+#include "crypto/cert_cache.h"
 #include "crypto/digest.h"
 #include "crypto/ossl_ptr.h"
 #include "crypto/sm2_verify.h"
@@ -110,7 +111,7 @@ bool RawFallback(EVP_PKEY* key, Algo algo, const uint8_t* data, unsigned data_le
   return false;
 }
 
-int VerifyRsa(X509* x509, Algo algo, const uint8_t* data, unsigned data_len, const uint8_t* sig,
+int VerifyRsa(const X509* x509, Algo algo, const uint8_t* data, unsigned data_len, const uint8_t* sig,
               unsigned sig_len) {
   EVP_PKEY* key = X509_get0_pubkey(x509);
   if (key == nullptr) {
@@ -171,7 +172,7 @@ int SSLVerifySignedData(const unsigned char* cert, int cert_len, const unsigned 
                                    static_cast<int>(sig_len), 0);
   }
   oesqx::dbg::Str("SSLVerifySignedData");
-  oesqx::ossl::X509Ptr x509 = oesqx::ossl::ParseX509(cert, cert_len);
+  const oesqx::cert::SharedX509 x509 = oesqx::cert::ParseCached(cert, cert_len);
   const ASN1_BIT_STRING* key = x509 ? X509_get0_pubkey_bitstr(x509.get()) : nullptr;
   if (key == nullptr || ASN1_STRING_length(key) <= 0) {
     oesqx::dbg::Str("GMS Java CERT E");

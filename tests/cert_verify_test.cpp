@@ -75,6 +75,20 @@ TEST(SslVerify, LittleEndianAndBareDigestSignatures) {
   EXPECT_EQ(Verify(cert, data, PkiFile("sig_bare_sha1.bin"), 4), -1);
 }
 
+// Parsed certificates are reused by their bytes, never by their address.
+TEST(SslVerify, CertificateBufferReusedForAnotherCertificate) {
+  const Bytes data = PkiFile("data.bin"), sig = PkiFile("sig_sha1.bin");
+  const Bytes leaf = PkiFile("rsa_leaf.der"), other = PkiFile("rsa_revoked.der");
+  Bytes buffer = leaf;
+  EXPECT_EQ(Verify(buffer, data, sig, 1), 1);
+  buffer.assign(other.begin(), other.end());
+  buffer.resize(leaf.size());
+  EXPECT_EQ(Verify(buffer, data, sig, 1), -1);
+  buffer = leaf;
+  buffer[buffer.size() - 1] ^= 1;  // the certificate's own signature: key unchanged
+  EXPECT_EQ(Verify(buffer, data, sig, 1), 1);
+}
+
 TEST(SslVerify, BadCertificateAndOversizedSignature) {
   const Bytes data = PkiFile("data.bin"), sig = PkiFile("sig_sha1.bin");
   EXPECT_EQ(Verify(ToBytes("not a certificate"), data, sig, 1), -1);
