@@ -68,7 +68,8 @@ inline Bytes Record(uint32_t id, uint8_t bits, uint16_t w, uint16_t h, const Byt
   PutU16(&b, 290, h);
   PutU16(&b, 292, w);
   PutU16(&b, 294, h);
-  b.insert(b.end(), picture.begin(), picture.end());
+  b.resize(SEAL_DATA_FIXED_SIZE + picture.size());
+  if (!picture.empty()) std::memcpy(b.data() + SEAL_DATA_FIXED_SIZE, picture.data(), picture.size());
   PutU32(&b, 0, static_cast<uint32_t>(b.size()));
   return b;
 }
