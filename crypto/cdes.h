@@ -46,8 +46,10 @@ class CDES {
                int key_len, bool backward, bool chain);
 
  private:
-  // The single or triple transformation of one block, per the current key.
-  void Transform(unsigned char block[8], bool backward) const;
+  // The single or triple transformation, per the current key, of N
+  // consecutive blocks in place.
+  template <int N>
+  void Transform(unsigned char* blocks, bool backward) const;
 
   KeySchedule sub_key_[2];
   bool is_3des_;
