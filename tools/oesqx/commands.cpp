@@ -14,7 +14,7 @@ const std::vector<Command>& Commands() {
       {"ctext", "ctext encode|decode IN OUT    compressed text of a file, or back", RunCtext},
       {"demo", "demo                          the built-in walk-through (no key, no server)", RunDemo},
       {"dialog", "dialog demo                   shows each dialog once (GTK, and Qt when installed)", RunDialog},
-      {"seal", "seal make|show|render|sample  seal files: make from a picture, list, render as GIF", RunSeal},
+      {"seal", "seal make|show|render|sample  seal files: make, list, render as GIF", RunSeal},
       {"webseal", "webseal show DATA [OPTS]      web seal data: list controls, check a form, render as GIF", RunWebSeal},
   };
   return commands;
