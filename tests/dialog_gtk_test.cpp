@@ -161,10 +161,7 @@ class GtkDialogs : public ::testing::Test {
   int RunPinDialog(char* pin, Seen* seen, Drive drive) {
     Inspector inspector(seen);
     std::thread driver([&] {
-      const std::string window = x11::WaitForWindow(kPinTitle);
-      if (window.empty()) return;
-      x11::Focus(window);
-      drive(window);
+      if (WaitAndFocus(*seen)) drive();
     });
     const int rc = ShowPinDialog(pin);
     driver.join();
@@ -172,13 +169,14 @@ class GtkDialogs : public ::testing::Test {
   }
 
   PathRoot root_;
+  x11::DisplayLock display_lock_;  // taken before the watchdog starts
   x11::Watchdog watchdog_{60};
 };
 
 TEST_F(GtkDialogs, PinDialogIsBuiltAsSpecifiedAndReturnsTheTypedPin) {
   char pin[OESQX_PIN_BUFFER_SIZE] = "stale";
   Seen seen;
-  const int rc = RunPinDialog(pin, &seen, [](const std::string&) {
+  const int rc = RunPinDialog(pin, &seen, [] {
     x11::Type("4711");
     x11::Screenshot("gtk_pin");
     x11::Key("Return");
@@ -218,7 +216,7 @@ TEST_F(GtkDialogs, PinEntryLimitsAndCancelling) {
     SCOPED_TRACE(c.name);
     char pin[OESQX_PIN_BUFFER_SIZE] = "stale";
     Seen seen;
-    const int rc = RunPinDialog(pin, &seen, [&](const std::string&) {
+    const int rc = RunPinDialog(pin, &seen, [&] {
       if (!c.typed.empty()) x11::Type(c.typed);
       if (c.key != nullptr) {
         x11::Key(c.key);

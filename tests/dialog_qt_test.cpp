@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -53,7 +54,7 @@ class QtDialogs : public ::testing::Test {
   template <typename Show, typename Drive>
   int WithWindow(const char* title, bool* window, Show show, Drive drive) {
     std::thread driver([&] {
-      const std::string id = x11::WaitForWindow(title);
+      const std::string id = x11::WaitForNewWindow(title, &windows_seen_);
       *window = !id.empty();
       if (id.empty()) return;
       x11::Focus(id);
@@ -64,9 +65,11 @@ class QtDialogs : public ::testing::Test {
     return rc;
   }
 
+  std::set<std::string> windows_seen_;
   void* lib_ = nullptr;
   PFN_MessageBoxCB message_box_ = nullptr;
   PFN_ShowPinDialogCB pin_dialog_ = nullptr;
+  x11::DisplayLock display_lock_;  // taken before the watchdog starts
   x11::Watchdog watchdog_{60};
 };
 

@@ -5,11 +5,15 @@
 #ifndef OESQX_TESTS_DIALOG_X11_H
 #define OESQX_TESTS_DIALOG_X11_H
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -48,6 +52,22 @@ inline std::string WaitForWindow(const std::string& title, int seconds = 10) {
   return id;
 }
 
+// Like WaitForWindow, but skips the windows in `old` (say, a dialog of the
+// same title that is still being torn down) and adds the one found to it.
+inline std::string WaitForNewWindow(const std::string& title, std::set<std::string>* old,
+                                    int seconds = 10) {
+  for (int tries = seconds * 10; tries > 0; --tries) {
+    std::istringstream ids(
+        Capture("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null"));
+    std::string id;
+    while (ids >> id) {
+      if (old->insert(id).second) return id;
+    }
+    Pause(100);
+  }
+  return std::string();
+}
+
 // Gives `window` the keyboard focus (there is no window manager under Xvfb).
 inline void Focus(const std::string& window) {
   Run("xdotool windowfocus --sync " + window + " >/dev/null 2>&1");
@@ -70,6 +90,29 @@ inline void Screenshot(const std::string& name) {
   if (dir == nullptr || dir[0] == '\0') return;
   Run("import -window root '" + std::string(dir) + "/" + name + ".png' >/dev/null 2>&1");
 }
+
+// Holds the display for one test. Keys typed with xdotool go to whichever
+// window has the focus, so tests that drive windows on the same display
+// (ctest runs tests in parallel) take turns.
+class DisplayLock {
+ public:
+  DisplayLock() {
+    std::string name = "/tmp/.oesqx-x11-lock-";
+    const char* display = std::getenv("DISPLAY");
+    for (const char* c = display != nullptr ? display : ""; *c != '\0'; ++c)
+      name += (*c == '/' ? '_' : *c);
+    fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~DisplayLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  DisplayLock(const DisplayLock&) = delete;
+  DisplayLock& operator=(const DisplayLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 // Ends the process (SIGALRM) if the scope is not left within `seconds`.
 class Watchdog {
