@@ -57,7 +57,7 @@ bool QxImage::IncreaseBpp(uint32_t bpp) {
   if (bpp < bpp_) return Fail("IncreaseBpp: target depth is lower");
   if (!(IsPaletteDepth(bpp) || bpp == 24 || bpp == 32)) return Fail("IncreaseBpp: unsupported depth");
   QxImage out;
-  if (!out.Create(width_, height_, bpp, type_)) return Fail(out.GetLastError());
+  if (!out.Create(width_, height_, bpp, type_, /*zeroPixels=*/bpp < 24)) return Fail(out.GetLastError());
   if (IsPaletteDepth(bpp)) {
     // Indices keep their values; the palette grows with zero entries.
     std::memcpy(out.palette_.data(), palette_.data(), palette_.size() * sizeof(RGBQUAD));
@@ -83,7 +83,8 @@ bool QxImage::DecreaseBpp(uint32_t bpp, bool errorDiffusion, const RGBQUAD* pale
   if (!(IsPaletteDepth(bpp) || bpp == 24)) return Fail("DecreaseBpp: unsupported depth");
 
   QxImage out;
-  if (!out.Create(width_, height_, bpp, type_)) return Fail(out.GetLastError());
+  // Rows of 8 bits and more are written whole below.
+  if (!out.Create(width_, height_, bpp, type_, /*zeroPixels=*/bpp < 8)) return Fail(out.GetLastError());
   if (bpp == 24) {  // from 32 bits: the fourth byte goes
     ExpandToDirect(*this, &out);
     CopyAttributes(*this, &out);
@@ -109,18 +110,18 @@ bool QxImage::DecreaseBpp(uint32_t bpp, bool errorDiffusion, const RGBQUAD* pale
   QxImage expanded;
   QxImage* source = this;
   if (bpp_ <= 8) {
-    if (!expanded.Create(width_, height_, 24, type_)) return Fail(expanded.GetLastError());
+    if (!expanded.Create(width_, height_, 24, type_, /*zeroPixels=*/false)) return Fail(expanded.GetLastError());
     ExpandToDirect(*this, &expanded);
     source = &expanded;
   }
   image::DirectSource src{source->pixels_.data(), width_, height_, source->stride_, source->bpp_ / 8};
-  image::NearestColor nearest(out.palette_.data(), searched);
+  image::NearestColor nearest(out.palette_.data(), searched, uint64_t{width_} * height_);
   if (bpp == 8) {
-    image::MapToPalette(src, out.palette_.data(), &nearest, errorDiffusion, out.pixels_.data(), out.stride_);
+    image::MapToPalette(src, &nearest, errorDiffusion, out.pixels_.data(), out.stride_);
   } else {
     // Map into byte rows, then pack them at the target depth.
     std::vector<uint8_t> indices(size_t{width_} * height_);
-    image::MapToPalette(src, out.palette_.data(), &nearest, errorDiffusion, indices.data(), width_);
+    image::MapToPalette(src, &nearest, errorDiffusion, indices.data(), width_);
     for (uint32_t y = 0; y < height_; ++y) {
       uint8_t* o = out.GetBits(y);
       const uint8_t* in = indices.data() + size_t{y} * width_;

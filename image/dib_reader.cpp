@@ -213,9 +213,12 @@ bool ReadDibPixels(const DibInfo& info, ByteReader bits, uint32_t type, QxImage*
   // 16-bit pixels are widened to 24; bit-field 32-bit pixels are repacked.
   const uint32_t bpp = info.bit_count == 16 ? 24 : info.bit_count;
   QxImage pic;
-  if (!pic.Create(info.width, info.height, bpp, type)) return Refuse(error, pic.GetLastError());
-  if (bpp <= 8) std::memcpy(pic.GetPaletteData(), info.palette, info.palette_entries * sizeof(RGBQUAD));
   const bool rle = info.compression == OESQX_BI_RLE8 || info.compression == OESQX_BI_RLE4;
+  // Uncompressed rows are checked against the data first, then written whole.
+  if (!rle && uint64_t{DibStride(info.width, info.bit_count)} * info.height > bits.remaining())
+    return Refuse(error, "pixel data shorter than the picture");
+  if (!pic.Create(info.width, info.height, bpp, type, /*zeroPixels=*/rle)) return Refuse(error, pic.GetLastError());
+  if (bpp <= 8) std::memcpy(pic.GetPaletteData(), info.palette, info.palette_entries * sizeof(RGBQUAD));
   if (!(rle ? ReadRle(info, bits, &pic, error) : ReadUncompressed(info, bits, &pic, error))) return false;
   pic.SetXDPI(DpiFromPelsPerMeter(info.x_pels_per_meter));
   pic.SetYDPI(DpiFromPelsPerMeter(info.y_pels_per_meter));

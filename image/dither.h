@@ -22,13 +22,14 @@ struct DirectSource {
 };
 
 // Writes one palette index per pixel (8-bit rows of `out_stride` bytes,
-// row 0 at `out`). Rows are visited from row 0 upwards, left to right; with
-// `diffuse` each pixel's error against its chosen entry (of `palette`) is
+// row 0 at `out`), the palette being the one `nearest` searches. Rows are
+// visited from row 0 upwards, left to right; with `diffuse` each pixel's
+// error against its chosen entry is
 // spread onto the unvisited neighbours in the source itself: 7/16 to
 // (x+1, y), 2/16 to (x-1, y+1), 4/16 to (x, y+1), 1/16 to (x+1, y+1), each
 // share truncated and each channel clamped to 0-255 as it is added.
-void MapToPalette(const DirectSource& src, const RGBQUAD* palette, NearestColor* nearest,
-                  bool diffuse, uint8_t* out, uint32_t out_stride);
+void MapToPalette(const DirectSource& src, NearestColor* nearest, bool diffuse, uint8_t* out,
+                  uint32_t out_stride);
 
 }  // namespace oesqx::image
 

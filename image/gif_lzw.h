@@ -27,6 +27,9 @@ class LzwEncoder {
   static constexpr uint32_t kHashBits = 14;
   void Emit(uint32_t code);
   void ResetTable();
+  // Records the new entry `code` = current string + `c`, and starts a new
+  // string at `c`.
+  void AddEntry(uint32_t slot, uint32_t key, uint32_t c);
 
   uint32_t min_code_size_;
   uint32_t clear_code_;
@@ -34,11 +37,20 @@ class LzwEncoder {
   uint32_t next_code_ = 0;
   uint32_t width_ = 0;
   int32_t current_ = -1;  // code of the string matched so far; -1 at start
+  // When the current string is one index repeated: that index and the
+  // length; run_length_ 0 otherwise.
+  uint32_t run_index_ = 0;
+  uint32_t run_length_ = 0;
   uint64_t bit_buffer_ = 0;
   uint32_t bit_count_ = 0;
   std::vector<uint8_t>* out_;
-  std::vector<uint32_t> keys_;    // (prefix << 8 | index) + 1; 0 = empty
-  std::vector<uint16_t> codes_;
+  // Open addressing: (prefix << 8 | index) << 12 | code; all ones = empty
+  // (no entry can be its own prefix).
+  std::vector<uint32_t> slots_;
+  // Codes of the strings "index repeated k times" for k = 1, 2, ...: they
+  // enter the table in order of length, so each list is complete up to its
+  // size. They let a run of one index be matched in one step.
+  std::vector<uint16_t> runs_[256];
 };
 
 // Expands an LZW stream into exactly `pixel_count` indices at `out`.

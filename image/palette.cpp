@@ -2,6 +2,8 @@
 #include "image/palette.h"
 
 #include <array>
+#include <climits>
+#include <cstring>
 
 namespace oesqx::image {
 namespace {
@@ -113,38 +115,112 @@ const RGBQUAD* BasicPalette16() {
   return quads.data();
 }
 
-NearestColor::NearestColor(const RGBQUAD* palette, uint32_t count)
-    : count_(count < 1 ? 1 : (count > 256 ? 256 : count)),
-      keys_(size_t{1} << kCacheBits, 0xFFFFFFFFu),
-      values_(size_t{1} << kCacheBits, 0) {
+CandidateGrid::CandidateGrid(const RGBQUAD* palette, uint32_t count) {
+  constexpr uint32_t kSize = 256 / kLevels;
+  uint32_t n = 0;
+  entries.reserve(kLevels * kLevels * kLevels * 16);
+  // Per channel and level: the least and greatest difference of a value to
+  // the cell's range of that channel, squared.
+  const auto near_far = [](int v, int lo, int hi, int32_t* least, int32_t* most) {
+    const int d_least = v < lo ? lo - v : (v > hi ? v - hi : 0);
+    const int d_most = v - lo > hi - v ? v - lo : hi - v;
+    *least = d_least * d_least;
+    *most = d_most * d_most;
+  };
+  static thread_local int32_t least[3][kLevels][256], most[3][kLevels][256];
+  for (uint32_t level = 0; level < kLevels; ++level) {
+    const int lo = static_cast<int>(level * kSize), hi = lo + static_cast<int>(kSize) - 1;
+    for (uint32_t i = 0; i < count; ++i) {
+      near_far(palette[i].rgbRed, lo, hi, &least[0][level][i], &most[0][level][i]);
+      near_far(palette[i].rgbGreen, lo, hi, &least[1][level][i], &most[1][level][i]);
+      near_far(palette[i].rgbBlue, lo, hi, &least[2][level][i], &most[2][level][i]);
+    }
+  }
+  for (uint32_t cr = 0; cr < kLevels; ++cr)
+    for (uint32_t cg = 0; cg < kLevels; ++cg)
+      for (uint32_t cb = 0; cb < kLevels; ++cb) {
+        start[n++] = static_cast<uint32_t>(entries.size());
+        int32_t bound = INT32_MAX;
+        for (uint32_t i = 0; i < count; ++i) {
+          const int32_t far = most[0][cr][i] + most[1][cg][i] + most[2][cb][i];
+          if (far < bound) bound = far;
+        }
+        for (uint32_t i = 0; i < count; ++i)
+          if (least[0][cr][i] + least[1][cg][i] + least[2][cb][i] <= bound) entries.push_back(static_cast<uint8_t>(i));
+      }
+  start[n] = static_cast<uint32_t>(entries.size());
+}
+
+namespace {
+// Cache slots: about a quarter of the pixels, 2^10 to 2^16.
+uint32_t CacheBits(uint64_t pixels) {
+  uint32_t bits = 10;
+  while (bits < 16 && (uint64_t{1} << (bits + 2)) < pixels) ++bits;
+  return bits;
+}
+}  // namespace
+
+NearestColor::NearestColor(const RGBQUAD* palette, uint32_t count, uint64_t pixels)
+    : cache_shift_(32 - CacheBits(pixels)),
+      count_(count < 1 ? 1 : (count > 256 ? 256 : count)),
+      keys_(size_t{1} << (32 - cache_shift_), 0xFFFFFFFFu),
+      values_(size_t{1} << (32 - cache_shift_), 0) {
+  static const RGBQUAD kBlack = {0, 0, 0, 0};
+  if (palette == nullptr) {
+    palette = &kBlack;
+    count_ = 1;
+  }
   for (uint32_t i = 0; i < 256; ++i) {
-    // Unused slots sit far outside the colour cube and never win.
-    const bool used = i < count_ && palette != nullptr;
-    red_[i] = used ? palette[i].rgbRed : 10000;
-    green_[i] = used ? palette[i].rgbGreen : 10000;
-    blue_[i] = used ? palette[i].rgbBlue : 10000;
+    const bool used = i < count_;
+    red_[i] = used ? palette[i].rgbRed : 0;
+    green_[i] = used ? palette[i].rgbGreen : 0;
+    blue_[i] = used ? palette[i].rgbBlue : 0;
+  }
+  // The standard palette's grid is built once per process.
+  const bool standard = count_ == 256 && std::memcmp(palette, StandardPalette(), 256 * sizeof(RGBQUAD)) == 0;
+  if (standard) {
+    static const CandidateGrid kStandardGrid(StandardPalette(), 256);
+    grid_ = &kStandardGrid;
+  } else {
+    own_grid_ = new CandidateGrid(palette, count_);
+    grid_ = own_grid_;
   }
 }
 
+NearestColor::~NearestColor() { delete own_grid_; }
+
 uint8_t NearestColor::Search(uint8_t r, uint8_t g, uint8_t b) const {
-  // All distances first (a loop the compiler vectorises), then the first
-  // smallest one; an exact match is the first zero, so it wins as well.
-  int32_t dist[256];
-  for (uint32_t i = 0; i < 256; ++i) {
-    const int32_t dr = red_[i] - r;
-    const int32_t dg = green_[i] - g;
-    const int32_t db = blue_[i] - b;
-    dist[i] = dr * dr + dg * dg + db * db;
-  }
-  int32_t best = dist[0];
-  uint32_t best_index = 0;
-  for (uint32_t i = 1; i < count_; ++i) {
-    if (dist[i] < best) {
-      best = dist[i];
-      best_index = i;
+  constexpr uint32_t kShift = CandidateGrid::kShift, kLevels = CandidateGrid::kLevels;
+  const uint32_t cell = ((uint32_t{r} >> kShift) * kLevels + (uint32_t{g} >> kShift)) * kLevels + (b >> kShift);
+  const uint8_t* it = grid_->entries.data() + grid_->start[cell];
+  const uint8_t* end = grid_->entries.data() + grid_->start[cell + 1];
+  int32_t best = INT32_MAX;
+  uint8_t best_index = 0;
+  for (; it != end; ++it) {
+    const uint32_t i = *it;
+    const int32_t dr = red_[i] - r, dg = green_[i] - g, db = blue_[i] - b;
+    const int32_t d = dr * dr + dg * dg + db * db;
+    if (d < best) {
+      best = d;
+      best_index = static_cast<uint8_t>(i);
+      if (d == 0) break;  // an exact match is the first zero
     }
   }
-  return static_cast<uint8_t>(best_index);
+  return best_index;
+}
+
+uint8_t NearestColor::SearchAll(uint8_t r, uint8_t g, uint8_t b) const {
+  int32_t best = INT32_MAX;
+  uint8_t best_index = 0;
+  for (uint32_t i = 0; i < count_; ++i) {
+    const int32_t dr = red_[i] - r, dg = green_[i] - g, db = blue_[i] - b;
+    const int32_t d = dr * dr + dg * dg + db * db;
+    if (d < best) {
+      best = d;
+      best_index = static_cast<uint8_t>(i);
+    }
+  }
+  return best_index;
 }
 
 }  // namespace oesqx::image

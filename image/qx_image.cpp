@@ -2,6 +2,7 @@
 #include "image/qx_image.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace oesqx {
@@ -46,7 +47,7 @@ QxImage::QxImage(QxImage&& src) noexcept = default;
 QxImage& QxImage::operator=(QxImage&& src) noexcept = default;
 QxImage::~QxImage() = default;
 
-bool QxImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type) {
+bool QxImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type, bool zeroPixels) {
   Destroy();
   type_ = type;
   if (!IsSupportedBpp(bpp)) return Fail("unsupported bit depth");
@@ -55,7 +56,14 @@ bool QxImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t typ
   const uint32_t stride = image::DibStride(width, bpp);
   if (stride == 0 || uint64_t{stride} * height > image::MaxPixelBytes())
     return Fail("picture too large");
-  pixels_.assign(size_t{stride} * height, 0);
+  if (zeroPixels) {
+    pixels_.assign(size_t{stride} * height, 0);
+  } else {
+    pixels_.resize(size_t{stride} * height);
+    const size_t used = (size_t{width} * bpp + 7) / 8;
+    if (used < stride)
+      for (uint32_t y = 0; y < height; ++y) std::memset(pixels_.data() + size_t{y} * stride + used, 0, stride - used);
+  }
   palette_.assign(bpp <= 8 ? (size_t{1} << bpp) : 0, RGBQUAD{0, 0, 0, 0});
   width_ = width;
   height_ = height;

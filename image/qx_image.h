@@ -9,12 +9,37 @@
 #define OESQX_IMAGE_QX_IMAGE_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/dib.h"
 
 namespace oesqx {
+
+namespace image {
+// An allocator whose resize() leaves new bytes uninitialised, for pixel
+// buffers that are written whole right away.
+template <typename T>
+struct UninitAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitAllocator<U>;
+  };
+  UninitAllocator() = default;
+  template <typename U>
+  UninitAllocator(const UninitAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+}  // namespace image
 
 // Format identifiers of Decode, Load, Encode and Save.
 enum QxImageFormat : uint32_t {
@@ -131,8 +156,9 @@ class QxImage {
 
   // Replaces the picture with a new one of this geometry (zeroed pixels,
   // palette of 2^bpp zero entries, no transparency); false on a size that
-  // is out of range. Used by the codecs.
-  bool Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type);
+  // is out of range. Used by the codecs. With zeroPixels false only the row
+  // padding is zeroed: for callers that write every pixel byte at once.
+  bool Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type, bool zeroPixels = true);
   // Empties the picture (width 0), keeping the format tag.
   void Destroy();
   // Records a failure text and returns false.
@@ -154,7 +180,7 @@ class QxImage {
   uint8_t disposal_ = 0;
   bool alpha_ = false;
   std::vector<RGBQUAD> palette_;
-  std::vector<uint8_t> pixels_;
+  std::vector<uint8_t, image::UninitAllocator<uint8_t>> pixels_;
   std::string last_error_;
 };
 

@@ -120,16 +120,25 @@ TEST(ImageDepth, ReductionMatchesThePlainAlgorithm) {
   const struct {
     const char* what;
     Dib24 dib;
-  } pictures[] = {{"noise", noise}, {"seal-like", SealLike(80, 64, 9)}, {"one column", SealLike(1, 30, 2)}};
+  } pictures[] = {{"noise", noise},
+                  {"seal-like", SealLike(80, 64, 9)},
+                  {"one column", SealLike(1, 30, 2)},
+                  {"two columns, odd height", SealLike(2, 31, 4)},
+                  {"three columns", SealLike(3, 12, 5)},
+                  {"four columns", SealLike(4, 9, 6)},
+                  {"one row", SealLike(50, 1, 7)}};
   for (const auto& p : pictures) {
-    for (bool diffuse : {true, false}) {
+    for (const auto& [diffuse, from32] : {std::pair{true, false}, {false, false}, {true, true}}) {
       QxImage pic;
       ASSERT_TRUE(p.dib.Build(&pic));
+      if (from32) {
+        ASSERT_TRUE(pic.IncreaseBpp(32));
+      }
       ASSERT_TRUE(pic.DecreaseBpp(8, diffuse, nullptr, 0));
       EXPECT_EQ(pic.GetBpp(), 8u);
       EXPECT_EQ(Rgb(pic.GetPaletteColor(255)), "FFFFFF");
       EXPECT_EQ(Indices(pic), ReferenceReduce(p.dib, image::StandardPalette(), 256, diffuse))
-          << p.what << (diffuse ? " with" : " without") << " diffusion";
+          << p.what << (diffuse ? " with" : " without") << " diffusion" << (from32 ? ", from 32 bits" : "");
     }
   }
 }
