@@ -21,11 +21,6 @@ namespace {
 
 inline uint32_t Rotl(uint32_t x, unsigned n) { return (x << n) | (x >> ((32 - n) & 31)); }
 
-inline uint32_t LoadBe32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-         static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
-}
-
 inline void StoreBe32(unsigned char* p, uint32_t v) {
   p[0] = static_cast<unsigned char>(v >> 24);
   p[1] = static_cast<unsigned char>(v >> 16);
@@ -35,17 +30,13 @@ inline void StoreBe32(unsigned char* p, uint32_t v) {
 
 // Keeps the compiler from re-associating a sum across this point, so the
 // round adds its late operand last.
-// MemoryBarrier makes the compiler assume memory has changed.
 #if defined(__GNUC__)
 inline void Pin(uint32_t& x) { __asm__("" : "+r"(x)); }
-inline void MemoryBarrier() { __asm__ volatile("" ::: "memory"); }
 #else
 inline void Pin(uint32_t&) {}
-inline void MemoryBarrier() {}
 #endif
 
 inline uint32_t P0(uint32_t x) { return x ^ Rotl(x, 9) ^ Rotl(x, 17); }
-inline uint32_t P1(uint32_t x) { return x ^ Rotl(x, 15) ^ Rotl(x, 23); }
 
 // Boolean functions of rounds 16..63 (rounds 0..15 use plain XOR).
 inline uint32_t Ff1(uint32_t x, uint32_t y, uint32_t z) { return (x & (y | z)) | (y & z); }
@@ -74,6 +65,13 @@ inline __m128i LoadBe4(const unsigned char* p) {
   return _mm_or_si128(_mm_slli_epi16(x, 8), _mm_srli_epi16(x, 8));
 }
 inline void Store4(uint32_t* p, __m128i x) { _mm_store_si128(reinterpret_cast<__m128i*>(p), x); }
+
+// Makes the compiler assume memory has changed.
+#if defined(__GNUC__)
+inline void MemoryBarrier() { __asm__ volatile("" ::: "memory"); }
+#else
+inline void MemoryBarrier() {}
+#endif
 
 struct Schedule {
   alignas(16) uint32_t w[68];
@@ -115,6 +113,13 @@ struct Schedule {
   }
 };
 #else
+inline uint32_t LoadBe32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+         static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
+}
+
+inline uint32_t P1(uint32_t x) { return x ^ Rotl(x, 15) ^ Rotl(x, 23); }
+
 struct Schedule {
   uint32_t w[68];
   uint32_t wp[64];
