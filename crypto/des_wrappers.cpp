@@ -24,7 +24,12 @@ int DealAlloc(const unsigned char* data, int len, const unsigned char* key, int 
   *out = buf;
   *out_len = len;
   oesqx::CDES des;
-  if (!des.DESDeal(buf, data, len, key, key_len, backward, chain)) return kFailed;
+  if (!des.DESDeal(buf, data, len, key, key_len, backward, chain)) {
+    // The caller owns the buffer even now; hand it over cleared rather than
+    // with whatever the heap held.
+    std::memset(buf, 0, static_cast<size_t>(len));
+    return kFailed;
+  }
   const size_t whole = static_cast<size_t>(len) & ~size_t{7};
   std::memcpy(buf + whole, data + whole, static_cast<size_t>(len) - whole);
   return 0;

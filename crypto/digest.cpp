@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "crypto/md5.h"
 #include "crypto/sha1.h"
@@ -30,9 +31,11 @@ int GenerateSM3(unsigned char* out32, const unsigned char* data, int len) {
   return 0;
 }
 
+// Allocation failure gives null rather than an exception through the C
+// interface; the other stream calls accept null and do nothing.
 sm3_context* StartSM3(void) {
-  sm3_context* ctx = new sm3_context;
-  sm3_starts(ctx);
+  sm3_context* ctx = new (std::nothrow) sm3_context;
+  if (ctx != nullptr) sm3_starts(ctx);
   return ctx;
 }
 
@@ -65,7 +68,8 @@ int GenerateMD5(unsigned char* out16, const unsigned char* data, unsigned int le
 }
 
 void* StartHash(void) {
-  oesqx::CSHA1* sha = new oesqx::CSHA1;
+  oesqx::CSHA1* sha = new (std::nothrow) oesqx::CSHA1;
+  if (sha == nullptr) return nullptr;
   sha->Update(reinterpret_cast<const unsigned char*>(kHashSalt), sizeof kHashSalt);
   return sha;
 }

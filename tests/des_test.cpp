@@ -382,7 +382,8 @@ TEST(Des, BadArgumentsFailWithoutCrashing) {
       // The buffer is the caller's even on failure: as long as the input
       // when there was a length, none otherwise.
       EXPECT_EQ(c.len > 0 ? c.len : 0, out_len);
-      EXPECT_EQ(c.len > 0, out != nullptr);
+      ASSERT_EQ(c.len > 0, out != nullptr);
+      if (out != nullptr) EXPECT_EQ(Bytes(static_cast<size_t>(c.len), 0), Bytes(out, out + c.len));
       std::free(out);
       EXPECT_EQ(-111, DecData(c.data, c.len, c.key, c.key_len, &out, &out_len, chain));
       std::free(out);
