@@ -4,7 +4,10 @@
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "common/base64.h"
@@ -394,6 +397,30 @@ TEST(Pkcs7, MalformedBlobs) {
     EXPECT_EQ(r.result, -121);
     EXPECT_TRUE(r.cert.empty());
   }
+}
+
+// The command line reports each check and fails when one fails.
+TEST(CertCommand, VerifyReportsEachCheck) {
+  auto run = [](const std::string& args, std::string* out) {
+    const std::string cmd = std::string(OESQX_TOOL_FILE) + " cert " + args + " 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    char buf[512];
+    out->clear();
+    while (p != nullptr && std::fgets(buf, sizeof(buf), p) != nullptr) *out += buf;
+    const int status = p != nullptr ? ::pclose(p) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  const std::string d = PkiDir() + "/";
+  std::string out;
+  EXPECT_EQ(run("verify " + d + "rsa_leaf.pem --root " + d + "rsa_root.der --crl " + d + "rsa.crl", &out), 0) << out;
+  EXPECT_NE(out.find("root: ok (1)"), std::string::npos) << out;
+  EXPECT_EQ(run("verify " + d + "rsa_revoked.der --root " + d + "rsa_root.der --crl " + d + "rsa.crl", &out), 1);
+  EXPECT_NE(out.find("crl: FAILED (-11, revoked)"), std::string::npos) << out;
+  EXPECT_EQ(run("verify " + d + "sm2_leaf.der --root " + d + "rsa_root.der", &out), 1);
+  EXPECT_EQ(run("show " + d + "sm2_leaf.der", &out), 0);
+  EXPECT_NE(out.find("subject: Li Si"), std::string::npos) << out;
+  EXPECT_NE(out.find("algorithm: SM2"), std::string::npos) << out;
+  EXPECT_EQ(run("verify", &out), 2);
 }
 
 }  // namespace

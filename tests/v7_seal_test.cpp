@@ -524,3 +524,36 @@ TEST_F(SealOperatorV7, CheckingModeVerifiesMakerSignatureAndCertificate) {
 
 }  // namespace
 }  // namespace oesqx::test
+
+namespace oesqx::test {
+namespace {
+
+// "oesqx seal make --standard" writes seals whose maker signature and
+// certificate pass checking mode, for SM2 and RSA makers.
+TEST_F(SealOperatorV7, CommandLineMakesVerifiableStandardSeals) {
+  TempDir dir;
+  WriteFile(dir.File("pic.bmp"), DefaultPicture());
+  for (const char* maker : {"sm2_leaf", "rsa_leaf"}) {
+    const std::string out = dir.File(std::string(maker) + ".seal");
+    const std::string cmd = std::string(OESQX_TOOL_FILE) + " seal make '" + dir.File("pic.bmp") + "' '" + out +
+                            "' --standard --id 11010800000009 --name 章 --personal --maker-cert '" +
+                            pki::PkiDir() + "/" + maker + ".der' --maker-key '" + pki::PkiDir() + "/" + maker +
+                            ".key' --valid-until 2035-12-31 >/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const Bytes seal = ReadFile(out);
+    g_blJianCeMode = 1;
+    CSealOperator op;
+    EXPECT_EQ(op.LoadData(seal.data(), static_cast<int>(seal.size())), static_cast<int>(seal.size())) << maker;
+    EXPECT_EQ(g_boxes, 0) << maker << ": " << g_last_box;
+    const SEAL_DATA_V6* r = op.GetSealData(0, nullptr);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->wSealKind, 0x100);
+    EXPECT_EQ(r->dwValidEnd, static_cast<unsigned>(seal::DayNumber(2035, 12, 31)));
+    Loaded l = Load(seal);
+    EXPECT_EQ(l.seal->nVersion, 4);
+    EXPECT_STREQ(l.seal->cEsID, "11010800000009");
+  }
+}
+
+}  // namespace
+}  // namespace oesqx::test

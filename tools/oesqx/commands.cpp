@@ -14,6 +14,7 @@ const std::vector<Command>& Commands() {
       {"ctext", "ctext encode|decode IN OUT    compressed text of a file, or back", RunCtext},
       {"demo", "demo                          the built-in walk-through (no key, no server)", RunDemo},
       {"dialog", "dialog demo                   shows each dialog once (GTK, and Qt when installed)", RunDialog},
+      {"cert", "cert show|verify CERT ...     certificate fields; validity, root, CRL, stores", RunCert},
       {"seal", "seal make|show|render|sample  seal files: make, list, render as GIF", RunSeal},
       {"webseal", "webseal show DATA [OPTS]      web seal data: list controls, check a form, render as GIF", RunWebSeal},
   };

@@ -29,6 +29,11 @@ int RunDemo(int argc, char** argv);
 int RunDialog(int argc, char** argv);
 int RunSeal(int argc, char** argv);
 int RunWebSeal(int argc, char** argv);
+int RunCert(int argc, char** argv);
+// "seal make --standard": the arguments after "make".
+int RunSealMakeStandard(int argc, char** argv);
+// Reads a certificate file, DER or PEM, as DER.
+bool ReadCertificate(const std::string& path, std::vector<unsigned char>* der);
 
 }  // namespace oesqx::cli
 

@@ -108,6 +108,9 @@ bool WriteOut(const std::string& path, const unsigned char* data, int len) {
 }
 
 int Make(int argc, char** argv) {
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--standard") == 0) return RunSealMakeStandard(argc, argv);
+  }
   Args args;
   if (!ParseArgs(argc, argv, {"pack", "personal"}, &args) || args.positional.size() != 2 ||
       !args.Has("id") || !args.Has("name")) {
