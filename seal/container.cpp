@@ -68,7 +68,7 @@ ContainerPtr NewEmptyContainer() {
 }
 
 bool InsertBeforeEnd(SEAL_ENCDATA_HEADER_V6** c, const void* item, size_t len) {
-  if (c == nullptr || *c == nullptr) return false;
+  if (c == nullptr || *c == nullptr || (*c)->wCount == 0xFFFF) return false;
   const size_t end = ForEachItem(*c, [](const ItemRef&) { return true; });
   if (end == 0) return false;
   const size_t new_size = end + len + SEAL_ITEM_HEAD_SIZE;

@@ -72,7 +72,8 @@ ContainerPtr NewEmptyContainer();
 
 // Inserts `len` bytes of one item before the end item of the malloc'd
 // container *c, reallocating it; the count grows by one and a fresh end item closes it. False (and *c
-// unchanged) when *c has no end item or would exceed 2^31 bytes.
+// unchanged) when *c has no end item, would exceed 2^31 bytes or
+// 65535 items.
 bool InsertBeforeEnd(SEAL_ENCDATA_HEADER_V6** c, const void* item, size_t len);
 
 // Seeds rand() once per process (time and process id), so that key
