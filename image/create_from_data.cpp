@@ -12,13 +12,13 @@ bool QxImage::CreateFromData(const tagBITMAPINFO* info, unsigned headerLength, c
   Destroy();
   if (info == nullptr) return Fail("CreateFromData: no header");
   // The header's own fields say how long its block is; a caller-given
-  // length, when it covers the header, bounds what may be read.
+  // length bounds what may be read (0: the header is trusted).
   const uint32_t claimed = image::DibInfoBlockSize(info->bmiHeader);
   if (claimed == 0) {
     return Fail(info->bmiHeader.biSize == 12 ? "CreateFromData: 12-byte header"
                                              : "CreateFromData: unusable header");
   }
-  const size_t readable = headerLength >= info->bmiHeader.biSize ? headerLength : claimed;
+  const size_t readable = headerLength != 0 ? headerLength : claimed;
   image::DibInfo dib;
   std::string error;
   if (!image::ParseDibInfo(ByteReader(reinterpret_cast<const uint8_t*>(info), readable), &dib, &error))

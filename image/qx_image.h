@@ -77,10 +77,11 @@ class QxImage {
   bool Load(const char* path, uint32_t type);
 
   // Builds the picture from a DIB header with its palette and separate pixel
-  // bytes. The header's biSize decides its length (40, or a longer
-  // V4/V5-style header whose extra fields are ignored; 12 fails).
-  // `headerLength`, when at least biSize, is the number of readable bytes at
-  // `info` and bounds the palette read; 0 trusts the header. Uncompressed
+  // bytes. `info` points to at least a whole 40-byte header; its biSize
+  // decides the header's length (40, or a longer V4/V5-style header whose
+  // extra fields are ignored; 12 fails). `headerLength` is the number of
+  // readable bytes at `info` (header, masks and palette), and a block that
+  // claims more is refused; 0 trusts the header's claims. Uncompressed
   // pixels are copied from `bits`, which must hold every row (height x
   // stride bytes within `bitsSize`); RLE8 and RLE4 data are expanded and
   // must stay inside the picture. A refused DIB leaves the picture empty.

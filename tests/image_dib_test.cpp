@@ -233,7 +233,10 @@ TEST(ImageDib, HeadersOfOtherSizes) {
   ASSERT_TRUE(v4.Build(&pic)) << pic.GetLastError();
   EXPECT_EQ(pic.GetPaletteColor(1).rgbRed, 200);
 
-  // With the header length 0 the header's own claims are trusted.
+  // A length shorter than the block the header claims is refused; with
+  // the length 0 the header's own claims are trusted.
+  EXPECT_FALSE(v4.Build(&pic, 40));
+  EXPECT_EQ(pic.GetWidth(), 0u);
   ASSERT_TRUE(v4.Build(&pic, 0));
   EXPECT_EQ(pic.GetPaletteColor(1).rgbBlue, 202);
 }
