@@ -1,4 +1,9 @@
 // QxImage decoding and encoding: format detection, memory buffers and files.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -68,15 +73,34 @@ bool QxImage::Decode(const uint8_t* buffer, uint32_t size, uint32_t type) {
 bool QxImage::Load(const char* path, uint32_t type) {
   Destroy();
   if (path == nullptr) return Fail("Load: no path");
-  File f(std::fopen(path, "rb"));
-  if (!f) return Fail("Load: cannot open the file");
-  if (std::fseek(f.get(), 0, SEEK_END) != 0) return Fail("Load: cannot read the file");
-  const long size = std::ftell(f.get());
-  if (size <= 0 || size > kMaxFileBytes || std::fseek(f.get(), 0, SEEK_SET) != 0)
-    return Fail("Load: empty or oversized file");
-  std::vector<uint8_t> data(static_cast<size_t>(size));
-  if (std::fread(data.data(), 1, data.size(), f.get()) != data.size()) return Fail("Load: cannot read the file");
-  return Decode(data.data(), static_cast<uint32_t>(data.size()), type);
+  // The file is mapped rather than read: large pictures are then decoded
+  // straight from the page cache.
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail("Load: cannot open the file");
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > kMaxFileBytes) {
+    ::close(fd);
+    return Fail("Load: empty, oversized or not a regular file");
+  }
+  const size_t size = static_cast<size_t>(st.st_size);
+  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  if (map == MAP_FAILED) {
+    // Some file systems cannot map: read the file instead.
+    std::vector<uint8_t> data(size);
+    size_t got = 0;
+    while (got < size) {
+      const ssize_t n = ::read(fd, data.data() + got, size - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (got != size) return Fail("Load: cannot read the file");
+    return Decode(data.data(), static_cast<uint32_t>(size), type);
+  }
+  ::close(fd);
+  const bool ok = Decode(static_cast<const uint8_t*>(map), static_cast<uint32_t>(size), type);
+  ::munmap(map, size);
+  return ok;
 }
 
 bool QxImage::Encode(uint8_t*& buffer, int& size, uint32_t type) {
