@@ -147,6 +147,13 @@ bool WaitAndFocus(const Seen& seen) {
   return true;
 }
 
+// `n` times a three-byte character.
+std::string Wide(int n) {
+  std::string out;
+  while (n-- > 0) out += "码";
+  return out;
+}
+
 class GtkDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -208,6 +215,8 @@ TEST_F(GtkDialogs, PinEntryLimitsAndCancelling) {
   } cases[] = {
       {"32 characters whole", s32, "Return", 1, s32},
       {"33rd character refused", s32 + "9", "Return", 1, s32},
+      // 32 characters of 3 bytes do not fit the 64-byte PIN buffer.
+      {"wide characters cut to fit", Wide(32), "Return", 1, Wide(21)},
       {"Escape", "1234", "Escape", 0, ""},
       {"Cancel button", "1234", nullptr, 0, ""},
       {"confirmed empty", "", "Return", 0, ""},

@@ -15,6 +15,7 @@
 #include "common/paths.h"
 #include "dialog_script.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/gtk_dialogs.h"
 #include "test_support.h"
 
 namespace oesqx::test {
@@ -229,6 +230,38 @@ TEST_F(DialogService, LibraryIsNeverTakenFromTheLoaderPath) {
     return text;
   }();
   EXPECT_NE(std::string::npos, out.find("[  PASSED  ] 1 test")) << out;
+}
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  while (n-- > 0) out += s;
+  return out;
+}
+
+// A typed PIN may be 32 characters of up to 4 bytes each: it is cut to the
+// buffer, never at the middle of a character.
+TEST(DialogPinCopy, CutsToTheBufferAtACharacterBoundary) {
+  const struct {
+    std::string text;
+    size_t size;
+    std::string expected;
+  } cases[] = {
+      {"123456", OESQX_PIN_BUFFER_SIZE, "123456"},
+      {std::string(32, 'x'), OESQX_PIN_BUFFER_SIZE, std::string(32, 'x')},
+      {std::string(80, 'x'), OESQX_PIN_BUFFER_SIZE, std::string(63, 'x')},
+      {Repeat("码", 32), OESQX_PIN_BUFFER_SIZE, Repeat("码", 21)},  // 96 bytes in, 63 out
+      {Repeat("😀", 32), OESQX_PIN_BUFFER_SIZE, Repeat("😀", 15)},  // 4-byte characters
+      {"ab码", 4, "ab"},
+      {"ab码", 6, "ab码"},
+      {"abc", 1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<char> buffer(c.size + 8, '#');
+    dialogs::CopyUtf8Bounded(buffer.data(), c.size, c.text.c_str());
+    EXPECT_EQ(c.expected, buffer.data());
+    for (size_t i = c.size; i < buffer.size(); ++i) ASSERT_EQ('#', buffer[i]) << "written past the buffer";
+  }
 }
 
 }  // namespace
