@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace oesqx {
@@ -56,13 +57,18 @@ bool QxImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t typ
   const uint32_t stride = image::DibStride(width, bpp);
   if (stride == 0 || uint64_t{stride} * height > image::MaxPixelBytes())
     return Fail("picture too large");
-  if (zeroPixels) {
-    pixels_.assign(size_t{stride} * height, 0);
-  } else {
-    pixels_.resize(size_t{stride} * height);
-    const size_t used = (size_t{width} * bpp + 7) / 8;
-    if (used < stride)
-      for (uint32_t y = 0; y < height; ++y) std::memset(pixels_.data() + size_t{y} * stride + used, 0, stride - used);
+  try {
+    if (zeroPixels) {
+      pixels_.assign(size_t{stride} * height, 0);
+    } else {
+      pixels_.resize(size_t{stride} * height);
+      const size_t used = (size_t{width} * bpp + 7) / 8;
+      if (used < stride)
+        for (uint32_t y = 0; y < height; ++y) std::memset(pixels_.data() + size_t{y} * stride + used, 0, stride - used);
+    }
+  } catch (const std::bad_alloc&) {
+    pixels_.clear();
+    return Fail("out of memory");
   }
   palette_.assign(bpp <= 8 ? (size_t{1} << bpp) : 0, RGBQUAD{0, 0, 0, 0});
   width_ = width;

@@ -191,6 +191,10 @@ TEST(ImageEncode, SaveAndLoad) {
   ASSERT_TRUE(pic.Save(path.c_str(), QXIMAGE_FORMAT_GIF));
   const Bytes file = ReadFile(path);
   EXPECT_EQ(file, EncodeToBytes(&pic, QXIMAGE_FORMAT_GIF));
+  const PeerGif peer = DecodeWithGiflib(file);
+  ASSERT_TRUE(peer.ok);
+  EXPECT_EQ(peer.transparent, 255);
+  EXPECT_EQ(peer.indices, IndicesTopDown(pic));
 
   // A known type is tried first; a wrong one falls back to detection.
   for (uint32_t type : {0u, uint32_t{QXIMAGE_FORMAT_GIF}, uint32_t{QXIMAGE_FORMAT_PNG}}) {
