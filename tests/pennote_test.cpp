@@ -117,6 +117,18 @@ TEST(PenNoteLoad, RecordLengthFindsTheNextRecord) {
   EXPECT_EQ(PointsOf(note, 1), (std::vector<Pt>{{5, 6, 7}}));
 }
 
+TEST(PenNoteLoad, LastRecordLengthMayBeShort) {
+  // A final stroke of 11000 points: its 16-bit record length wraps, but
+  // nothing follows it, so every point is read.
+  std::vector<Pt> pts;
+  for (int i = 0; i < 11000; ++i) pts.push_back({1, static_cast<uint16_t>(i % 500), static_cast<uint16_t>(i / 500)});
+  const Bytes data = StrokeData({}, {{0, {{2, 1, 1}}}, {0, pts, (8 + 6 * 11000) & 0xFFFF}});
+  CPenNote note;
+  ASSERT_TRUE(note.LoadData(data.data(), data.size()));
+  EXPECT_EQ(PointsOf(note, 1).size(), 11000u);
+  EXPECT_EQ(note.Bounds().right, 500);
+}
+
 TEST(PenNoteLoad, MoveToOriginNeedsAProperArea) {
   for (PenRect area : {PenRect{0, 0, 0, 0}, PenRect{50, 0, 50, 10}, PenRect{0, 20, 10, 5}}) {
     const Bytes data = StrokeData(area, {{0, {{1, 60, 60}}}});
@@ -148,8 +160,9 @@ TEST(PenNoteLoad, MalformedDataIsRefusedWhole) {
       {"last point cut", truncated_points},
       {"point count past the data", StrokeData({}, {{0, {{2, 1, 1}}, -1, 1000}})},
       {"record length past the data", StrokeData({}, {{0, {{2, 1, 1}}, 200}})},
-      {"record length shorter than its points", StrokeData({}, {{0, {{2, 1, 1}, {2, 2, 2}}, 14}})},
-      {"zero record length", StrokeData({}, {{0, {{2, 1, 1}}, 0}})},
+      {"record length shorter than its points",
+       StrokeData({}, {{0, {{2, 1, 1}, {2, 2, 2}}, 14}, {0, {{2, 1, 1}}}})},
+      {"zero record length", StrokeData({}, {{0, {{2, 1, 1}}, 0}, {0, {{2, 1, 1}}}})},
   };
   for (const Case& c : cases) {
     CPenNote note;

@@ -46,15 +46,19 @@ bool CPenNote::LoadData(const unsigned char* data, int len) {
 
   size_t record_start = kHeaderSize;
   for (unsigned i = 0; i < count; ++i) {
-    // Each record is read through its own sub-reader bounded by its stated
-    // length, so neither its points nor the next record's start can leave
-    // the data.
+    // A record and its points must lie within the data. A record that is
+    // followed by another must also hold its points within its stated
+    // length, so records never overlap and the points read stay bounded by
+    // the data; the last record's length is not used and may be short (its
+    // 16 bits cannot state a stroke of more than 10921 points).
     ByteReader rec;
     uint32_t color = 0;
     uint16_t points = 0, rec_len = 0;
+    const bool last = i + 1 == count;
     if (!in.Seek(record_start) || !in.ReadU32(&color) || !in.ReadU16(&points) ||
-        !in.ReadU16(&rec_len) || rec_len < kRecordHeadSize + kPointSize * points ||
-        !in.Seek(record_start) || !in.ReadSub(rec_len, &rec) || !rec.Skip(kRecordHeadSize)) {
+        !in.ReadU16(&rec_len) || (!last && rec_len < kRecordHeadSize + kPointSize * points) ||
+        !in.Seek(record_start) || in.remaining() < rec_len || !in.Skip(kRecordHeadSize) ||
+        !in.ReadSub(kPointSize * points, &rec)) {
       ReleaseData();
       return false;
     }
@@ -62,7 +66,7 @@ bool CPenNote::LoadData(const unsigned char* data, int len) {
     m_pCurStroke->color = color;
     for (unsigned p = 0; p < points; ++p) {
       STROKE_NOTE note{};
-      rec.ReadU16(&note.width);  // cannot fail: rec_len covers every point
+      rec.ReadU16(&note.width);  // cannot fail: rec covers every point
       rec.ReadU16(&note.x);
       rec.ReadU16(&note.y);
       m_pCurStroke->points.AddTail(note);
