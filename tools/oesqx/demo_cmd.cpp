@@ -26,6 +26,13 @@ bool Step(const char* what, bool ok) {
   return ok;
 }
 
+// Runs one "oesqx seal ..." command with the given words.
+bool Seal(std::vector<std::string> words) {
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  return RunSeal(static_cast<int>(argv.size()), argv.data()) == 0;
+}
+
 }  // namespace
 
 int RunDemo(int argc, char** argv) {
@@ -65,6 +72,18 @@ int RunDemo(int argc, char** argv) {
   }
   std::free(ctext);
   std::free(back);
+
+  std::printf("== the sample seal: picture, V6 seal file, properties, transparent GIF\n");
+  const std::string picture = out_dir + "/sample.bmp";
+  const std::string seal = out_dir + "/sample.seal";
+  const std::string gif = out_dir + "/sample.gif";
+  ok &= Step("draw the sample picture", Seal({"sample", picture}));
+  ok &= Step("make a V6 seal of it",
+             Seal({"make", picture, seal, "--id", "11010000000001", "--name", "示例印章",
+                   "--maker", "oesqx demo", "--valid-until", "2030-12-31"}));
+  ok &= Step("show the seal's records", Seal({"show", seal}));
+  ok &= Step("render it as a transparent GIF", Seal({"render", seal, gif}));
+  std::printf("     wrote %s, %s and %s\n", picture.c_str(), seal.c_str(), gif.c_str());
 
   std::printf("%s\n", ok ? "demo finished" : "demo FAILED");
   return ok ? 0 : 1;
