@@ -17,6 +17,7 @@
 #include "pki/pki_support.h"
 #include "seal/day_number.h"
 #include "seal/seal_operator.h"
+#include "seal/seal_reader.h"
 #include "seal/v7_record.h"
 #include "seal/v7_seal.h"
 #include "test_support.h"
@@ -471,6 +472,22 @@ TEST_F(SealOperatorV7, LoadsSealsBackToBack) {
   junk.insert(junk.end(), {0x30, 0x7F, 1, 2, 3});
   CSealOperator op2;
   EXPECT_EQ(op2.LoadData(junk.data(), static_cast<int>(junk.size())), 2);
+}
+
+TEST_F(SealOperatorV7, ReadSealVer6ReadsStandardSeals) {
+  const Bytes der = Encode(Genconf(Base(), "seal"));
+  unsigned char* pixels = nullptr;
+  char id[64] = {}, name[256] = {};
+  int w = 0, h = 0, dh = 0;
+  unsigned dw = 0;
+  ASSERT_TRUE(G_ReadSealVer6(der.data(), static_cast<int>(der.size()), &pixels, id, name, &w, &h, &dw, &dh,
+                             nullptr));
+  EXPECT_STREQ(id, "11010800000001");
+  EXPECT_STREQ(name, "测试专用章");
+  EXPECT_EQ(w, 8);
+  EXPECT_EQ(h, 4);
+  EXPECT_EQ(dw, 151u);
+  std::free(pixels);
 }
 
 TEST_F(SealOperatorV7, OneBitPicturesAndTransparency) {
