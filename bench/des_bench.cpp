@@ -56,20 +56,9 @@ void Peer_DES3_ECB(benchmark::State& s) { Peer(s, "DES-EDE-ECB"); }
 void Ours_DES3_CBC(benchmark::State& s) { Ours(s, true); }
 void Peer_DES3_CBC(benchmark::State& s) { Peer(s, "DES-EDE-CBC"); }
 
-void Ours_FastMask(benchmark::State& state) {
-  auto data = Buffer(static_cast<size_t>(state.range(0)));
-  const unsigned int key[5] = {1, 2, 3, 4, 5};
-  for (auto _ : state) {
-    EncDataFast(reinterpret_cast<unsigned int*>(data.data()), static_cast<int>(data.size()), key, true);
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * state.range(0));
-}
-
 }  // namespace
 
 BENCHMARK(Ours_DES3_ECB)->Arg(64)->Arg(64 << 10);
 BENCHMARK(Peer_DES3_ECB)->Arg(64)->Arg(64 << 10);
 BENCHMARK(Ours_DES3_CBC)->Arg(64 << 10);
 BENCHMARK(Peer_DES3_CBC)->Arg(64 << 10);
-BENCHMARK(Ours_FastMask)->Arg(64 << 10);
