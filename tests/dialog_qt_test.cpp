@@ -14,6 +14,7 @@
 
 #include "common/debuglog.h"
 #include "common/paths.h"
+#include "dialog_script.h"
 #include "dialog_x11.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/qxdlgcb.h"
@@ -174,6 +175,30 @@ TEST_F(QtDialogs, ServiceLoadsTheLibraryThroughItsSearch) {
                            "str=Find DLGDB SO", "str=pfnShowPinDialogCB", "str=pfnMessageBoxCB"})
     EXPECT_NE(std::string::npos, text.find(line)) << line;
   FreeDialogDrv();
+}
+
+// Without any display Qt would abort the host on creating the application
+// object: the library shows nothing instead.
+TEST(QtNoDisplayProbe, DialogsGiveUp) {
+  if (!InTestChild()) {
+    GTEST_SKIP() << "runs as a child only";
+  }
+  void* lib = ::dlopen(OESQX_QXDLGCB_LIB, RTLD_LAZY | RTLD_LOCAL);
+  ASSERT_NE(nullptr, lib) << ::dlerror();
+  auto message_box = reinterpret_cast<PFN_MessageBoxCB>(::dlsym(lib, QXDLGCB_MESSAGEBOX_NAME));
+  auto pin_dialog = reinterpret_cast<PFN_ShowPinDialogCB>(::dlsym(lib, QXDLGCB_SHOWPINDIALOG_NAME));
+  ASSERT_TRUE(message_box != nullptr && pin_dialog != nullptr);
+  char pin[QXDLGCB_PIN_BUFFER_SIZE] = "untouched";
+  EXPECT_EQ(1, pin_dialog(pin));
+  EXPECT_STREQ("untouched", pin);
+  EXPECT_EQ(0, message_box(2, "no display"));
+}
+
+TEST(QtNoDisplay, DialogsGiveUpInsteadOfAbortingTheHost) {
+  bool passed = false;
+  const std::string out = RunTestChild("-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM",
+                                       "QtNoDisplayProbe.DialogsGiveUp", &passed);
+  EXPECT_TRUE(passed) << out;
 }
 
 }  // namespace

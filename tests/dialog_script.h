@@ -155,6 +155,27 @@ class ScopedDialogScript {
   std::string pins_;
 };
 
+// Runs the tests matching `filter` of this test binary in a child process
+// with `env` as env(1) options and assignments (e.g. "-u DISPLAY", "A='x'")
+// and OESQX_DIALOG_PROBE=1, for what only a fresh process shows (the
+// loader path, a missing display). Returns the child's output; `*passed`
+// tells whether it ran one test and passed.
+inline std::string RunTestChild(const std::string& env, const std::string& filter, bool* passed) {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+  const std::string cmd = "env " + env + " OESQX_DIALOG_PROBE=1 '" + self +
+                          "' --gtest_filter='" + filter + "' 2>&1";
+  std::string out;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  char buf[512];
+  while (p != nullptr && std::fgets(buf, sizeof(buf), p) != nullptr) out += buf;
+  const int status = p != nullptr ? ::pclose(p) : -1;
+  *passed = status == 0 && out.find("[  PASSED  ] 1 test") != std::string::npos;
+  return out;
+}
+
+// True in a child started by RunTestChild.
+inline bool InTestChild() { return std::getenv("OESQX_DIALOG_PROBE") != nullptr; }
+
 }  // namespace oesqx::test
 
 #endif

@@ -204,7 +204,7 @@ TEST_F(DialogService, LibraryIsNeverTakenFromTheCurrentFolder) {
 // Run in a child process by the test below: LD_LIBRARY_PATH is only read at
 // start-up.
 TEST(DialogSearchProbe, FindsNothingThroughTheLoaderPath) {
-  if (std::getenv("OESQX_DIALOG_PROBE") == nullptr) {
+  if (!InTestChild()) {
     GTEST_SKIP() << "runs as a child only";
   }
   LoadDialogDrv();
@@ -215,21 +215,37 @@ TEST_F(DialogService, LibraryIsNeverTakenFromTheLoaderPath) {
   TempDir lib_dir;
   fs::copy_file(OESQX_DIALOG_SCRIPT_LIB, lib_dir.File("libqxdlgcb.so"));
   PathRoot empty_root;
-  const std::string self = fs::read_symlink("/proc/self/exe");
-  const std::string out = [&] {
-    const std::string cmd = "OESQX_DIALOG_PROBE=1 LD_LIBRARY_PATH='" + lib_dir.path() +
-                            "' OESQX_PATH_ROOT='" + empty_root.path() + "' '" + self +
-                            "' --gtest_filter=DialogSearchProbe.* 2>&1";
-    std::string text;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    char buf[512];
-    while (p != nullptr && std::fgets(buf, sizeof(buf), p) != nullptr) text += buf;
-    if (p != nullptr) {
-      EXPECT_EQ(0, ::pclose(p));
-    }
-    return text;
-  }();
-  EXPECT_NE(std::string::npos, out.find("[  PASSED  ] 1 test")) << out;
+  bool passed = false;
+  const std::string out = RunTestChild("LD_LIBRARY_PATH='" + lib_dir.path() + "' OESQX_PATH_ROOT='" +
+                                           empty_root.path() + "'",
+                                       "DialogSearchProbe.*", &passed);
+  EXPECT_TRUE(passed) << out;
+}
+
+// Without a display GTK cannot start: the dialogs give up, the host lives.
+TEST(DialogNoDisplayProbe, GtkDialogsGiveUp) {
+  if (!InTestChild()) {
+    GTEST_SKIP() << "runs as a child only";
+  }
+  PathRoot root;
+  FreeDialogDrv();
+  EXPECT_EQ(1, MessageBox(nullptr, 2, "no display"));
+  char pin[OESQX_PIN_BUFFER_SIZE] = "stale";
+  EXPECT_EQ(0, ShowPinDialog(pin));
+  EXPECT_STREQ("", pin);
+  EXPECT_EQ(0, g_inShowPinMode);
+  EXPECT_EQ(0, g_blGTKInit);
+  const Bytes log = ReadFile(paths::Resolve(dbg::CurrentFileForTest().c_str()));
+  const std::string text(log.begin(), log.end());
+  for (const char* line : {"str=InitGTK E", "str=dialog E"})
+    EXPECT_NE(std::string::npos, text.find(line)) << line;
+}
+
+TEST(DialogNoDisplay, GtkDialogsGiveUpInsteadOfEndingTheHost) {
+  bool passed = false;
+  const std::string out =
+      RunTestChild("-u DISPLAY -u WAYLAND_DISPLAY", "DialogNoDisplayProbe.GtkDialogsGiveUp", &passed);
+  EXPECT_TRUE(passed) << out;
 }
 
 std::string Repeat(const std::string& s, int n) {
