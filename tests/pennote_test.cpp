@@ -18,14 +18,14 @@ using test::Bytes;
 // {pen width, x, y}
 using Pt = std::array<uint16_t, 3>;
 
-struct StrokeSpec {
+struct StrokeFixture {
   uint32_t color;
   std::vector<Pt> points;
   int rec_len = -1;      // -1: 8 + 6 * P
   int point_count = -1;  // -1: points.size()
 };
 
-Bytes StrokeData(PenRect area, const std::vector<StrokeSpec>& strokes, int count = -1) {
+Bytes StrokeData(PenRect area, const std::vector<StrokeFixture>& strokes, int count = -1) {
   Bytes out;
   ByteWriter w(&out);
   w.PutU16(area.left);
@@ -34,7 +34,7 @@ Bytes StrokeData(PenRect area, const std::vector<StrokeSpec>& strokes, int count
   w.PutU16(area.bottom);
   w.PutU16(count < 0 ? strokes.size() : count);
   w.PutU16(0);
-  for (const StrokeSpec& s : strokes) {
+  for (const StrokeFixture& s : strokes) {
     w.PutU32(s.color);
     w.PutU16(s.point_count < 0 ? s.points.size() : s.point_count);
     w.PutU16(s.rec_len < 0 ? 8 + 6 * s.points.size() : s.rec_len);
