@@ -147,6 +147,15 @@ bool WaitAndFocus(const Seen& seen) {
   return true;
 }
 
+// The text of the debug log's last "str=" line.
+std::string LastLogged() {
+  const Bytes log = ReadFile(paths::Resolve(dbg::CurrentFileForTest().c_str()));
+  const std::string text(log.begin(), log.end());
+  const size_t at = text.rfind("str=");
+  if (at == std::string::npos) return std::string();
+  return text.substr(at + 4, text.find("\r\n", at) - at - 4);
+}
+
 // `n` times a three-byte character.
 std::string Wide(int n) {
   std::string out;
@@ -240,6 +249,7 @@ TEST_F(GtkDialogs, PinEntryLimitsAndCancelling) {
     EXPECT_EQ(c.pin, pin);
     EXPECT_EQ(1, seen.pin_mode);
     EXPECT_EQ(0, g_inShowPinMode);
+    EXPECT_EQ(c.result == 1 ? "ShowPinDialog OK" : "User cancel", LastLogged());
   }
 }
 
