@@ -207,6 +207,8 @@ TEST(DialogSearchProbe, FindsNothingThroughTheLoaderPath) {
   if (!InTestChild()) {
     GTEST_SKIP() << "runs as a child only";
   }
+  PathRoot empty_root;  // nothing at the fixed places: only the loader path has a library
+  FreeDialogDrv();
   LoadDialogDrv();
   EXPECT_EQ(nullptr, g_hDialogCB);
 }

@@ -68,7 +68,7 @@ TEST(OesSignDateTime, UtcStamp) {
   EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{14}Z)"))) << text;
   struct tm utc = {};
   gmtime_r(&before, &utc);
-  char year[8];
+  char year[16];
   std::snprintf(year, sizeof(year), "%04d", utc.tm_year + 1900);
   EXPECT_EQ(0u, text.rfind(year, 0));
 }
@@ -106,7 +106,9 @@ TEST(OesDigest, AlgorithmChoice) {
     len = c.size;
     ASSERT_EQ(0, OES_Digest(abc, 3, algo, 0, out, &len));
     EXPECT_EQ(c.size, len);
-    if (c.hex != nullptr) EXPECT_EQ(c.hex, Hex(out, static_cast<size_t>(len)));
+    if (c.hex != nullptr) {
+      EXPECT_EQ(c.hex, Hex(out, static_cast<size_t>(len)));
+    }
   }
 }
 

@@ -41,6 +41,11 @@ class DefaultRootEnvironment : public ::testing::Environment {
     fs::create_directories(dir_->path() + "/tmp");
     ::setenv("OESQX_PATH_ROOT", dir_->path().c_str(), 1);
     paths::SetRootForTest(dir_->path());
+    // Outside a ScopedDialogScript a dialog must never wait for a person:
+    // the default root holds the scripted library too, which shows nothing
+    // and cancels every PIN request.
+    fs::create_directories(dir_->path() + "/usr/lib");
+    fs::copy_file(OESQX_DIALOG_SCRIPT_LIB, dir_->path() + "/usr/lib/libqxdlgcb.so");
   }
   void TearDown() override {
     dbg::ResetForTest();
