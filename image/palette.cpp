@@ -115,38 +115,67 @@ const RGBQUAD* BasicPalette16() {
   return quads.data();
 }
 
-CandidateGrid::CandidateGrid(const RGBQUAD* palette, uint32_t count) {
-  constexpr uint32_t kSize = 256 / kLevels;
-  uint32_t n = 0;
-  entries.reserve(kLevels * kLevels * kLevels * 16);
-  // Per channel and level: the least and greatest difference of a value to
-  // the cell's range of that channel, squared.
-  const auto near_far = [](int v, int lo, int hi, int32_t* least, int32_t* most) {
-    const int d_least = v < lo ? lo - v : (v > hi ? v - hi : 0);
-    const int d_most = v - lo > hi - v ? v - lo : hi - v;
-    *least = d_least * d_least;
-    *most = d_most * d_most;
-  };
-  static thread_local int32_t least[3][kLevels][256], most[3][kLevels][256];
-  for (uint32_t level = 0; level < kLevels; ++level) {
-    const int lo = static_cast<int>(level * kSize), hi = lo + static_cast<int>(kSize) - 1;
-    for (uint32_t i = 0; i < count; ++i) {
-      near_far(palette[i].rgbRed, lo, hi, &least[0][level][i], &most[0][level][i]);
-      near_far(palette[i].rgbGreen, lo, hi, &least[1][level][i], &most[1][level][i]);
-      near_far(palette[i].rgbBlue, lo, hi, &least[2][level][i], &most[2][level][i]);
-    }
+namespace {
+
+// Least and greatest squared distance from channel value v to the range
+// lo..hi of a cell.
+inline void NearFar(int v, int lo, int hi, int32_t* least, int32_t* most) {
+  const int d_least = v < lo ? lo - v : (v > hi ? v - hi : 0);
+  const int d_most = v - lo > hi - v ? v - lo : hi - v;
+  *least = d_least * d_least;
+  *most = d_most * d_most;
+}
+
+// Appends to `out` the entries of `from` that can be nearest inside the cell
+// with corner (r, g, b) and edge `size`.
+void CellCandidates(const RGBQUAD* palette, const uint8_t* from, size_t n, int r, int g, int b, int size,
+                    std::vector<uint8_t>* out) {
+  int32_t least[256], bound = INT32_MAX;
+  for (size_t k = 0; k < n; ++k) {
+    const RGBQUAD& c = palette[from[k]];
+    int32_t lr, mr, lg, mg, lb, mb;
+    NearFar(c.rgbRed, r, r + size - 1, &lr, &mr);
+    NearFar(c.rgbGreen, g, g + size - 1, &lg, &mg);
+    NearFar(c.rgbBlue, b, b + size - 1, &lb, &mb);
+    least[k] = lr + lg + lb;
+    if (mr + mg + mb < bound) bound = mr + mg + mb;
   }
+  for (size_t k = 0; k < n; ++k)
+    if (least[k] <= bound) out->push_back(from[k]);
+}
+
+}  // namespace
+
+CandidateGrid::CandidateGrid(const RGBQUAD* palette, uint32_t count) {
+  // First for cells twice as large, from the whole palette; each cell's
+  // list then comes from its parent's. A child's true candidates are all
+  // in its parent's list, and the bound taken over that list can only be
+  // looser, so the lists may hold a few extra entries but never lack one.
+  constexpr uint32_t kParentLevels = kLevels / 2;
+  constexpr int kSize = 256 / kLevels;
+  std::vector<uint8_t> all(count);
+  for (uint32_t i = 0; i < count; ++i) all[i] = static_cast<uint8_t>(i);
+  std::vector<uint32_t> parent_start(kParentLevels * kParentLevels * kParentLevels + 1);
+  std::vector<uint8_t> parent_entries;
+  uint32_t n = 0;
+  for (uint32_t pr = 0; pr < kParentLevels; ++pr)
+    for (uint32_t pg = 0; pg < kParentLevels; ++pg)
+      for (uint32_t pb = 0; pb < kParentLevels; ++pb) {
+        parent_start[n++] = static_cast<uint32_t>(parent_entries.size());
+        CellCandidates(palette, all.data(), all.size(), int(pr) * 2 * kSize, int(pg) * 2 * kSize, int(pb) * 2 * kSize,
+                       2 * kSize, &parent_entries);
+      }
+  parent_start[n] = static_cast<uint32_t>(parent_entries.size());
+  n = 0;
+  entries.reserve(kLevels * kLevels * kLevels * 4);
   for (uint32_t cr = 0; cr < kLevels; ++cr)
     for (uint32_t cg = 0; cg < kLevels; ++cg)
       for (uint32_t cb = 0; cb < kLevels; ++cb) {
         start[n++] = static_cast<uint32_t>(entries.size());
-        int32_t bound = INT32_MAX;
-        for (uint32_t i = 0; i < count; ++i) {
-          const int32_t far = most[0][cr][i] + most[1][cg][i] + most[2][cb][i];
-          if (far < bound) bound = far;
-        }
-        for (uint32_t i = 0; i < count; ++i)
-          if (least[0][cr][i] + least[1][cg][i] + least[2][cb][i] <= bound) entries.push_back(static_cast<uint8_t>(i));
+        const uint32_t parent = ((cr / 2) * kParentLevels + cg / 2) * kParentLevels + cb / 2;
+        CellCandidates(palette, parent_entries.data() + parent_start[parent],
+                       parent_start[parent + 1] - parent_start[parent], int(cr) * kSize, int(cg) * kSize,
+                       int(cb) * kSize, kSize, &entries);
       }
   start[n] = static_cast<uint32_t>(entries.size());
 }

@@ -17,14 +17,14 @@ const RGBQUAD* BlackWhitePalette();
 // The 16 basic colours, for reductions to 4 bits.
 const RGBQUAD* BasicPalette16();
 
-// For each cell of the colour cube (16 levels per channel), the palette
+// For each cell of the colour cube (32 levels per channel), the palette
 // entries that can be nearest to some colour in the cell, in index order:
 // every entry whose least distance to the cell is within the smallest
 // greatest distance of any entry. Searching only these gives exactly the
 // answer (and the tie-breaking) of a search over the whole palette.
 struct CandidateGrid {
-  static constexpr uint32_t kLevels = 16;
-  static constexpr uint32_t kShift = 4;  // 256 / kLevels == 1 << kShift
+  static constexpr uint32_t kLevels = 32;
+  static constexpr uint32_t kShift = 3;  // 256 / kLevels == 1 << kShift
   uint32_t start[kLevels * kLevels * kLevels + 1];
   std::vector<uint8_t> entries;
   CandidateGrid(const RGBQUAD* palette, uint32_t count);

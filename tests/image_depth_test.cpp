@@ -53,6 +53,35 @@ TEST(ImageDepth, NearestStandardEntry) {
   for (const auto& c : cases) EXPECT_EQ(MapOne(c.r, c.g, c.b), c.index) << int(c.r) << "," << int(c.g) << "," << int(c.b);
 }
 
+// The candidate cells and the cache give the full search's answer, ties
+// included, for the standard palette and for palettes with clustered and
+// repeated entries.
+TEST(ImageDepth, NearestColourSearchIsExact) {
+  std::mt19937 rng(11);
+  RGBQUAD clustered[256];
+  for (auto& q : clustered) q = RGBQUAD{uint8_t(100 + rng() % 40), uint8_t(rng() % 256), uint8_t(250 - rng() % 20), 0};
+  clustered[17] = clustered[3];
+  const struct {
+    const char* what;
+    const RGBQUAD* palette;
+    uint32_t count;
+  } cases[] = {{"standard", image::StandardPalette(), 256},
+               {"clustered", clustered, 256},
+               {"first 5 entries", clustered, 5},
+               {"16 basic colours", image::BasicPalette16(), 16}};
+  for (const auto& c : cases) {
+    image::NearestColor nearest(c.palette, c.count);
+    for (int r = 0; r < 256; r += 5)
+      for (int g = 1; g < 256; g += 7)
+        for (int b = 2; b < 256; b += 6) {
+          const uint8_t want = nearest.SearchAll(uint8_t(r), uint8_t(g), uint8_t(b));
+          ASSERT_EQ(nearest.Search(uint8_t(r), uint8_t(g), uint8_t(b)), want) << c.what << " " << r << "," << g << "," << b;
+          ASSERT_EQ(nearest.Find(uint8_t(r), uint8_t(g), uint8_t(b)), want) << c.what;
+          ASSERT_EQ(nearest.Find(uint8_t(r), uint8_t(g), uint8_t(b)), want) << c.what << " (cached)";
+        }
+  }
+}
+
 // The reduction written out plainly: full search, every share added to
 // the picture itself with truncation and clamping, bottom row first.
 std::vector<uint8_t> ReferenceReduce(Dib24 dib, const RGBQUAD* pal, int colours, bool diffuse) {
