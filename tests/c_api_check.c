@@ -7,9 +7,15 @@
 #include "common/compress.h"
 #include "common/encoding.h"
 #include "common/settings.h"
+#include "crypto/cert_info.h"
 #include "crypto/des.h"
 #include "crypto/digest.h"
+#include "crypto/sig_verify.h"
+#include "crypto/sm2_verify.h"
+#include "dialogs/qxdlgcb.h"
 #include "oes/oes_api.h"
+#include "seal/seal_reader.h"
+#include "seal/seal_types.h"
 
 static int failures = 0;
 #define CHECK(cond)                                         \
