@@ -10,7 +10,7 @@ PACKAGES=(
   libssl-dev openssl zlib1g-dev libpng-dev libjpeg-dev libtiff-dev libgif-dev
   libgtk2.0-dev qtbase5-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool x11-apps imagemagick libmagickwand-6.q16-dev hyperfine
   softhsm2 opensc
 )
 
