@@ -23,7 +23,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       // (".../real_time", ".../manual_time") keep their real time.
       const bool wall = name.find("/real_time") != std::string::npos ||
                         name.find("/manual_time") != std::string::npos;
-      const double t = wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+      const double in_unit = wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+      const double t = in_unit * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
       if (name.rfind("Ours_", 0) == 0) ours_[name.substr(5)] = t;
       if (name.rfind("Peer_", 0) == 0) peer_[name.substr(5)] = t;
     }
