@@ -95,12 +95,9 @@ void PutDate(OESQX_DATE* out, const ASN1_TIME* time, int second, bool log_short)
 }
 
 int Sm2Flag(const X509* x509) {
-  const X509_ALGOR* alg = nullptr;
-  X509_get0_signature(nullptr, &alg, x509);
-  const ASN1_OBJECT* oid = nullptr;
-  if (alg != nullptr) X509_ALGOR_get0(&oid, nullptr, nullptr, alg);
   char text[128] = {0};
-  if (oid != nullptr) OBJ_obj2txt(text, sizeof(text), oid, 1);
+  const std::string oid = oesqx::cert::SignatureAlgorithmOid(x509);
+  std::snprintf(text, sizeof(text), "%s", oid.c_str());
   oesqx::dbg::Str(text);
   // Byte order comparison of the first 20 bytes, terminator included.
   return std::memcmp(text, kSm2SigOid, sizeof(kSm2SigOid)) <= 0 ? 2 : 0;
@@ -117,6 +114,16 @@ int KeyUsageClass(const X509* x509) {
 }
 
 }  // namespace
+
+std::string SignatureAlgorithmOid(const X509* x509) {
+  const X509_ALGOR* alg = nullptr;
+  X509_get0_signature(nullptr, &alg, x509);
+  const ASN1_OBJECT* oid = nullptr;
+  if (alg != nullptr) X509_ALGOR_get0(&oid, nullptr, nullptr, alg);
+  char text[128] = {0};
+  if (oid != nullptr) OBJ_obj2txt(text, sizeof(text), oid, 1);
+  return text;
+}
 
 std::string SerialText(const ASN1_INTEGER* serial) {
   ossl::BnPtr bn(ASN1_INTEGER_to_BN(serial, nullptr));

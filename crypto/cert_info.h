@@ -71,6 +71,9 @@ TimeFields ReferenceTime(const struct tm* when);
 // The serial number text: upper-case hex in groups of four digits.
 std::string SerialText(const ASN1_INTEGER* serial);
 
+// The dotted OID of the certificate's signature algorithm ("" if none).
+std::string SignatureAlgorithmOid(const X509* x509);
+
 }  // namespace oesqx::cert
 #endif
 

@@ -12,6 +12,7 @@
 #include "common/base64.h"
 #include "common/debuglog.h"
 #include "crypto/cert_cache.h"
+#include "crypto/cert_info.h"
 #include "crypto/digest.h"
 #include "crypto/ossl_ptr.h"
 #include "crypto/sm2_verify.h"
@@ -25,13 +26,7 @@ constexpr char kSm2SigOid[] = "1.2.156.10197.1.501";
 enum class Algo { kSm2, kRsaSha1, kRsaSha256, kRsaMd5 };
 
 bool HasSm2SignatureAlgorithm(const X509* x509) {
-  const X509_ALGOR* alg = nullptr;
-  X509_get0_signature(nullptr, &alg, x509);
-  const ASN1_OBJECT* oid = nullptr;
-  if (alg != nullptr) X509_ALGOR_get0(&oid, nullptr, nullptr, alg);
-  char text[128] = {0};
-  if (oid != nullptr) OBJ_obj2txt(text, sizeof(text), oid, 1);
-  return std::strcmp(text, kSm2SigOid) == 0;
+  return oesqx::cert::SignatureAlgorithmOid(x509) == kSm2SigOid;
 }
 
 int VerifySm2(const ASN1_BIT_STRING* key, const uint8_t* data, unsigned data_len, const uint8_t* sig,

@@ -11,23 +11,8 @@
 namespace oesqx {
 namespace {
 
-struct RunResult {
-  int exit_code;
-  std::string out;
-};
-
-RunResult RunTool(const std::string& args) {
-  const std::string cmd = std::string(OESQX_TOOL_FILE) + " " + args + " 2>&1";
-  RunResult r{-1, {}};
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using RunResult = test::CommandRun;
+using test::RunTool;
 
 class CliTest : public ::testing::Test {
  protected:

@@ -21,24 +21,10 @@ namespace {
 
 using test::Bytes;
 
-struct ToolRun {
-  int exit_code = -1;
-  std::string out;
-};
+using ToolRun = test::CommandRun;
 
-ToolRun Sh(const std::string& cmd) {
-  ToolRun r;
-  FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-ToolRun Tool(const std::string& args) { return Sh(std::string(OESQX_TOOL_FILE) + " " + args); }
+ToolRun Sh(const std::string& cmd) { return test::RunShell(cmd); }
+ToolRun Tool(const std::string& args) { return test::RunTool(args); }
 
 // The GIF as giflib reads it: size, transparent index, pixel indices (top
 // row first).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -99,6 +100,22 @@ std::vector<std::string> ListDir(const std::string& path) {
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(path, ec)) names.push_back(e.path().filename());
   return names;
+}
+
+CommandRun RunShell(const std::string& command) {
+  CommandRun r;
+  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
+  const int status = ::pclose(p);
+  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+CommandRun RunTool(const std::string& args) {
+  return RunShell(std::string(OESQX_TOOL_FILE) + " " + args);
 }
 
 std::string Hex(const uint8_t* data, size_t len) {

@@ -41,6 +41,16 @@ void WriteFile(const std::string& path, const Bytes& data);
 void WriteFile(const std::string& path, const std::string& text);
 std::vector<std::string> ListDir(const std::string& path);
 
+// A shell command's exit code (-1 when it did not exit normally) and its
+// standard output and error together.
+struct CommandRun {
+  int exit_code = -1;
+  std::string out;
+};
+CommandRun RunShell(const std::string& command);
+// The oesqx tool with the given arguments.
+CommandRun RunTool(const std::string& args);
+
 std::string Hex(const uint8_t* data, size_t len);
 inline std::string Hex(const Bytes& b) { return Hex(b.data(), b.size()); }
 Bytes Unhex(const std::string& hex);  // ignores spaces

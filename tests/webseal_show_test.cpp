@@ -19,22 +19,9 @@ namespace {
 
 using namespace test::webseal;
 
-struct ToolRun {
-  int exit_code = -1;
-  std::string out;
-};
+using ToolRun = test::CommandRun;
 
-ToolRun Tool(const std::string& args) {
-  ToolRun r;
-  FILE* p = ::popen((std::string(OESQX_TOOL_FILE) + " " + args + " 2>&1").c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+ToolRun Tool(const std::string& args) { return test::RunTool(args); }
 
 // The GIF as giflib reads it, with the colour of each pixel (top row first).
 struct Gif {
