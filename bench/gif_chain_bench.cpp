@@ -11,7 +11,7 @@
 
 #include "image/palette.h"
 #include "image/qx_image.h"
-#include "tools/oesqx/sample_picture.h"
+#include "tools/gif_render/seal_picture.h"
 
 #ifdef OESQX_HAVE_MAGICKWAND
 #include <wand/MagickWand.h>
@@ -22,7 +22,7 @@ namespace {
 const std::vector<uint8_t>& Rows(int size) {
   static std::map<int, std::vector<uint8_t>> cache;
   auto it = cache.find(size);
-  if (it == cache.end()) it = cache.emplace(size, oesqx::sample::DrawSealPicture(static_cast<uint32_t>(size)).rows).first;
+  if (it == cache.end()) it = cache.emplace(size, oesqx::sample::SealPictureRows(size)).first;
   return it->second;
 }
 

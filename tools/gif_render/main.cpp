@@ -12,7 +12,7 @@
 
 #include "image/palette.h"
 #include "image/qx_image.h"
-#include "tools/oesqx/sample_picture.h"
+#include "tools/gif_render/seal_picture.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ int WritePalette(const char* path) {
 
 int WriteSample(int size, const char* path) {
   if (size <= 0 || size > 20000) return 2;
-  const std::vector<uint8_t> rows = oesqx::sample::DrawSealPicture(static_cast<uint32_t>(size)).rows;
+  const std::vector<uint8_t> rows = oesqx::sample::SealPictureRows(size);
   const BITMAPINFOHEADER header = oesqx::image::MakeDib24Header(size, size);
   oesqx::QxImage pic;
   if (!pic.CreateFromData(reinterpret_cast<const tagBITMAPINFO*>(&header), sizeof(header), rows.data(),
