@@ -12,19 +12,17 @@
 #include "common/byte_reader.h"
 #include "common/compress.h"
 #include "common/encoding.h"
+#include "common/malloc_ptr.h"
 #include "crypto/builtin_keys.h"
 #include "crypto/des.h"
 
 namespace {
 
+using oesqx::MallocPtr;
+
 constexpr int kKeyLen = 16;
 constexpr size_t kPayloadHead = 3;  // seed byte + 16-bit length
 constexpr size_t kMinTextLen = 8;   // shorter texts are refused outright
-
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-using MallocPtr = std::unique_ptr<unsigned char, FreeDeleter>;
 
 // 48..247; 60 ("<") is never used and becomes 62 (">").
 uint8_t DrawSeed() {

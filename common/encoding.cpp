@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "common/gb2312_table.h"
@@ -93,6 +94,21 @@ inline int ClampToInt(size_t n) { return n > INT_MAX ? INT_MAX : static_cast<int
 inline int SizeNeeded(long long len, int per_char) {
   const long long need = len * per_char + 1;
   return need > INT_MAX ? INT_MAX : static_cast<int>(need);
+}
+
+// The shape shared by ACPTOUTF8 and UTF8TOACP: empty the output, convert the
+// input into a temporary wide buffer of strlen + 2 elements, then from that
+// into the output. Allocation failure leaves the output empty.
+template <typename Steps>
+void ConvertThroughWide(const char* in, char* out, int size, Steps steps) {
+  if (out == nullptr || size < 1) return;
+  out[0] = '\0';
+  if (in == nullptr) return;
+  const size_t len = strlen(in);
+  if (len > static_cast<size_t>(INT_MAX) - 2) return;
+  std::unique_ptr<wchar_t[]> wide(new (std::nothrow) wchar_t[len + 2]);
+  if (!wide) return;
+  steps(in, static_cast<int>(len), wide.get(), out, size);
 }
 
 }  // namespace
@@ -238,29 +254,17 @@ void G_UnicodeCharToMB(unsigned short unit, char* out3) {
 }
 
 void ACPTOUTF8(const char* in, char* out, int size) {
-  if (out == nullptr || size < 1) return;
-  out[0] = '\0';
-  if (in == nullptr) return;
-  const size_t len = strlen(in);
-  if (len > static_cast<size_t>(INT_MAX) - 2) return;
-  wchar_t* wide = new (std::nothrow) wchar_t[len + 2];
-  if (wide == nullptr) return;
-  G_ConvertMBCodeToUnicode(in, static_cast<int>(len), wide, static_cast<int>(len + 2));
-  G_ucs2toutf8(wide, out, size);
-  delete[] wide;
+  ConvertThroughWide(in, out, size, [](const char* text, int len, wchar_t* wide, char* dst, int dst_size) {
+    G_ConvertMBCodeToUnicode(text, len, wide, len + 2);
+    G_ucs2toutf8(wide, dst, dst_size);
+  });
 }
 
 void UTF8TOACP(const char* in, char* out, int size) {
-  if (out == nullptr || size < 1) return;
-  out[0] = '\0';
-  if (in == nullptr) return;
-  const size_t len = strlen(in);
-  if (len > static_cast<size_t>(INT_MAX) - 2) return;
-  wchar_t* wide = new (std::nothrow) wchar_t[len + 2];
-  if (wide == nullptr) return;
-  G_utf8toucs2(in, wide, static_cast<int>(len + 2));
-  G_ConvertUnicodeToMBCode(wide, -1, out, size);
-  delete[] wide;
+  ConvertThroughWide(in, out, size, [](const char* text, int len, wchar_t* wide, char* dst, int dst_size) {
+    G_utf8toucs2(text, wide, len + 2);
+    G_ConvertUnicodeToMBCode(wide, -1, dst, dst_size);
+  });
 }
 
 int IsUTF8String(const char* text) {

@@ -6,18 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
+#include "common/malloc_ptr.h"
 #include "seal/seal_types.h"
 
 namespace oesqx::seal {
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-using MallocPtr = std::unique_ptr<unsigned char, FreeDeleter>;
-using ContainerPtr = std::unique_ptr<SEAL_ENCDATA_HEADER_V6, FreeDeleter>;
+using ::oesqx::MallocPtr;
+using ContainerPtr = MallocOwned<SEAL_ENCDATA_HEADER_V6>;
 
 // The fixed part an item of `type` must have (its head included).
 size_t MinItemLength(uint16_t type);

@@ -402,13 +402,9 @@ TEST(Pkcs7, MalformedBlobs) {
 // The command line reports each check and fails when one fails.
 TEST(CertCommand, VerifyReportsEachCheck) {
   auto run = [](const std::string& args, std::string* out) {
-    const std::string cmd = std::string(OESQX_TOOL_FILE) + " cert " + args + " 2>&1";
-    FILE* p = ::popen(cmd.c_str(), "r");
-    char buf[512];
-    out->clear();
-    while (p != nullptr && std::fgets(buf, sizeof(buf), p) != nullptr) *out += buf;
-    const int status = p != nullptr ? ::pclose(p) : -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const test::CommandRun r = test::RunTool("cert " + args);
+    *out = r.out;
+    return r.exit_code;
   };
   const std::string d = PkiDir() + "/";
   std::string out;

@@ -162,15 +162,10 @@ class ScopedDialogScript {
 // tells whether it ran one test and passed.
 inline std::string RunTestChild(const std::string& env, const std::string& filter, bool* passed) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe");
-  const std::string cmd = "env " + env + " OESQX_DIALOG_PROBE=1 '" + self +
-                          "' --gtest_filter='" + filter + "' 2>&1";
-  std::string out;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  char buf[512];
-  while (p != nullptr && std::fgets(buf, sizeof(buf), p) != nullptr) out += buf;
-  const int status = p != nullptr ? ::pclose(p) : -1;
-  *passed = status == 0 && out.find("[  PASSED  ] 1 test") != std::string::npos;
-  return out;
+  const CommandRun run = RunShell("env " + env + " OESQX_DIALOG_PROBE=1 '" + self +
+                                  "' --gtest_filter='" + filter + "'");
+  *passed = run.exit_code == 0 && run.out.find("[  PASSED  ] 1 test") != std::string::npos;
+  return run.out;
 }
 
 // True in a child started by RunTestChild.

@@ -29,22 +29,7 @@ Bytes Sha1(const Bytes& data) {
   return d;
 }
 
-Bytes Copy(const unsigned char* p, uint32_t n) { return p == nullptr ? Bytes() : Bytes(p, p + n); }
 
-// A set that releases its controls.
-struct Set {
-  WEB_OBJ obj;
-  ~Set() { FreeWebSealObj(&obj, 0); }
-  WEB_CTRL_INFO* At(int index) {
-    POSITION pos = obj.m_lstCtrl.GetHeadPosition();
-    for (int i = 0; pos != nullptr; ++i) {
-      WEB_CTRL_INFO* c = obj.m_lstCtrl.GetNext(pos);
-      if (i == index) return c;
-    }
-    return nullptr;
-  }
-  int Count() const { return obj.m_lstCtrl.GetCount(); }
-};
 
 // A control holding the given raw data, outside any set.
 struct Loose {

@@ -19,28 +19,7 @@ namespace {
 
 using namespace test::webseal;
 
-struct Set {
-  WEB_OBJ obj;
-  ~Set() { FreeWebSealObj(&obj, 0); }
-  WEB_CTRL_INFO* At(int index) {
-    POSITION pos = obj.m_lstCtrl.GetHeadPosition();
-    for (int i = 0; pos != nullptr; ++i) {
-      WEB_CTRL_INFO* c = obj.m_lstCtrl.GetNext(pos);
-      if (i == index) return c;
-    }
-    return nullptr;
-  }
-  int Count() const { return obj.m_lstCtrl.GetCount(); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> out;
-    for (POSITION pos = obj.m_lstCtrl.GetHeadPosition(); pos != nullptr;) {
-      out.push_back(obj.m_lstCtrl.GetNext(pos)->m_cName);
-    }
-    return out;
-  }
-};
 
-Bytes Copy(const unsigned char* p, uint32_t n) { return p == nullptr ? Bytes() : Bytes(p, p + n); }
 
 bool IsWSign(const std::string& name) { return std::regex_match(name, std::regex("WSign[0-9]{1,5}")) && std::stoi(name.substr(5)) <= 65535; }
 

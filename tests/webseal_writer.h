@@ -23,28 +23,14 @@
 #include "crypto/digest.h"
 #include "image/qx_image.h"
 #include "seal/seal_operator.h"
+#include "webseal/record_flags.h"
+#include "webseal/web_obj.h"
 
 namespace oesqx::test::webseal {
 
 using Bytes = std::vector<uint8_t>;
 
-// Record flag bits of the binary control record.
-enum RecordFlag : uint16_t {
-  kHandwriting = 1 << 1,
-  kPosition = 1 << 2,
-  kSkip20 = 1 << 4,
-  kFieldEntries = 1 << 5,
-  kSkip16a = 1 << 6,
-  kStringList = 1 << 7,
-  kSealKey = 1 << 8,
-  kSkip16b = 1 << 9,
-  kScale = 1 << 10,
-  kKind = 1 << 11,
-  kNoSealData = 1 << 12,
-  kStrokes = 1 << 13,
-  kSkip4 = 1 << 14,
-  kSkip64 = 1 << 15,
-};
+using namespace ::oesqx::webseal::record;
 inline constexpr uint16_t kAllSkipped = kSkip20 | kSkip16a | kSkip16b | kSkip4 | kSkip64;
 
 // One binary control record. Flags for the parts given below (position,
@@ -336,6 +322,31 @@ inline Bytes MakeV4Seal(int width, int height, const std::string& id, const std:
   GenerateMD5(out.data() + 8, out.data() + 24, total - 24);
   return out;
 }
+
+// A copy of a decoded field (empty for a null pointer).
+inline Bytes Copy(const unsigned char* p, uint32_t n) { return p == nullptr ? Bytes() : Bytes(p, p + n); }
+
+// A decoded web seal set that releases its controls.
+struct Set {
+  WEB_OBJ obj;
+  ~Set() { FreeWebSealObj(&obj, 0); }
+  WEB_CTRL_INFO* At(int index) {
+    POSITION pos = obj.m_lstCtrl.GetHeadPosition();
+    for (int i = 0; pos != nullptr; ++i) {
+      WEB_CTRL_INFO* c = obj.m_lstCtrl.GetNext(pos);
+      if (i == index) return c;
+    }
+    return nullptr;
+  }
+  int Count() const { return obj.m_lstCtrl.GetCount(); }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> out;
+    for (POSITION pos = obj.m_lstCtrl.GetHeadPosition(); pos != nullptr;) {
+      out.push_back(obj.m_lstCtrl.GetNext(pos)->m_cName);
+    }
+    return out;
+  }
+};
 
 }  // namespace oesqx::test::webseal
 

@@ -11,9 +11,11 @@
 #include "common/compress.h"
 #include "common/debuglog.h"
 #include "common/encoding.h"
+#include "common/malloc_ptr.h"
 #include "crypto/builtin_keys.h"
 #include "crypto/des.h"
 #include "crypto/digest.h"
+#include "webseal/record_flags.h"
 #include "webseal/web_ctrl.h"
 
 namespace oesqx::webseal {
@@ -22,27 +24,7 @@ namespace {
 constexpr size_t kControlHeadSize = 28;
 constexpr size_t kRecordHeadSize = 124;
 
-// Record flag bits.
-enum : uint16_t {
-  kHandwriting = 1 << 1,
-  kPosition = 1 << 2,
-  kSkip20 = 1 << 4,
-  kFieldEntries = 1 << 5,
-  kSkip16a = 1 << 6,
-  kStringList = 1 << 7,
-  kSealKey = 1 << 8,
-  kSkip16b = 1 << 9,
-  kScale = 1 << 10,
-  kKind = 1 << 11,
-  kNoSealData = 1 << 12,
-  kStrokes = 1 << 13,
-  kSkip4 = 1 << 14,
-  kSkip64 = 1 << 15,
-};
-
-struct FreeDeleter {
-  void operator()(unsigned char* p) const { std::free(p); }
-};
+using namespace record;
 
 // The 16-bit seal data length, extended by up to four times 65536 while it
 // stays below the record length minus 65536.
@@ -142,7 +124,7 @@ int LoadBinaryControl(WEB_CTRL_INFO* c) {
   unsigned char* rec_raw = nullptr;
   int rec_len = 0;
   const int drc = CompressDecode(body.data(), static_cast<int>(body.size()), &rec_raw, &rec_len);
-  std::unique_ptr<unsigned char, FreeDeleter> rec(rec_raw);
+  MallocPtr rec(rec_raw);
   if (drc != 0) return Fail("SubLoadWebSeal E5", -4);
 
   ByteReader r(rec.get(), rec_len > 0 ? static_cast<size_t>(rec_len) : 0);

@@ -8,6 +8,7 @@
 
 #include "common/base64.h"
 #include "common/compress.h"
+#include "common/malloc_ptr.h"
 #include "crypto/digest.h"
 #include "oes/oes_api.h"
 #include "tools/oesqx/commands.h"
@@ -25,11 +26,6 @@ std::string ToHex(const unsigned char* p, size_t n) {
   return s;
 }
 
-// Frees a malloc'd result when it goes out of scope.
-struct MallocBuffer {
-  unsigned char* p = nullptr;
-  ~MallocBuffer() { std::free(p); }
-};
 
 }  // namespace
 
@@ -97,16 +93,16 @@ int RunCtext(int argc, char** argv) {
   if (mode == "encode") {
     char* text = nullptr;
     const int n = EncodeDataToStr(in.data(), static_cast<int>(in.size()), &text);
-    MallocBuffer owner{reinterpret_cast<unsigned char*>(text)};
+    const MallocOwned<char> owner(text);
     if (n <= 0) {
       std::fprintf(stderr, "oesqx: cannot encode %s\n", argv[1]);
       return 1;
     }
-    return WriteWholeFile(argv[2], owner.p, static_cast<size_t>(n)) ? 0 : 1;
+    return WriteWholeFile(argv[2], reinterpret_cast<unsigned char*>(owner.get()), static_cast<size_t>(n)) ? 0 : 1;
   }
   if (mode == "decode") {
     in.push_back(0);
-    MallocBuffer out;
+    MallocOut out;
     const int n = DecodeStrToDataChar(reinterpret_cast<const char*>(in.data()), &out.p);
     if (n <= 0) {
       std::fprintf(stderr, "oesqx: %s is not compressed text\n", argv[1]);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/encoding.h"
+#include "common/malloc_ptr.h"
 #include "image/dib.h"
 #include "image/qx_image.h"
 #include "seal/day_number.h"
@@ -19,11 +20,6 @@
 
 namespace oesqx::cli {
 namespace {
-
-struct FreeOnExit {
-  unsigned char* p = nullptr;
-  ~FreeOnExit() { std::free(p); }
-};
 
 // "--name value" pairs and bare "--flag"s after the positional arguments.
 struct Args {
@@ -153,7 +149,7 @@ int Make(int argc, char** argv) {
   op.SetPassword(args.Get("password").c_str());
   const unsigned char saved_pack = g_blEncSeal;
   g_blEncSeal = args.Has("pack") ? 1 : 0;
-  FreeOnExit file;
+  MallocOut file;
   const int len = op.SaveData(&file.p, 0);
   g_blEncSeal = saved_pack;
   if (len <= 0) {
@@ -246,7 +242,7 @@ int Render(int argc, char** argv) {
   if (!ReadWholeFile(args.positional[0], &data)) return 1;
   const std::string password = args.Get("password");
   const int wanted = std::atoi(args.Get("seal", "1").c_str());
-  FreeOnExit rows;
+  MallocOut rows;
   uint32_t width = 0, height = 0;
   CSealOperator op;
   op.SetPassword(password.c_str());
@@ -273,7 +269,7 @@ int Render(int argc, char** argv) {
     std::fprintf(stderr, "oesqx: no picture in %s\n", args.positional[0].c_str());
     return 1;
   }
-  FreeOnExit gif;
+  MallocOut gif;
   int gif_len = 0;
   if (!oesqx::seal::Rows24ToTransparentGif(rows.p, width, height, &gif.p, &gif_len)) {
     std::fprintf(stderr, "oesqx: cannot encode the picture\n");
